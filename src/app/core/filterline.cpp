@@ -1,0 +1,44 @@
+#include "app/core/filterline.h"
+
+#include "pages/core/kinds.h"
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+QString assembleFilterLine(const QStringList &fragmentBoxesInLineOrder)
+{
+    QString line = QStringLiteral("filter");
+    for (const QString &box : fragmentBoxesInLineOrder) {
+        // The emptiness test is made before trimming: a box of blanks adds a lone blank.
+        if (!box.isEmpty())
+            line += u' ' + trimBlanks(box);
+    }
+    return line;
+}
+
+QChar kindLetterOf(const QString &word)
+{
+    const qsizetype at = word.startsWith(u'-') ? 1 : 0;
+    return at < word.size() ? word.at(at) : QChar();
+}
+
+QList<FilterWord> recognisedWords(const QString &line)
+{
+    QList<FilterWord> words;
+    for (const QString &word : line.split(u' ')) {
+        if (word == u"filter")
+            continue;
+        const QChar letter = kindLetterOf(word);
+        if (!letter.isNull() && kindForLetter(letter))
+            words.append({letter, word});
+    }
+    return words;
+}

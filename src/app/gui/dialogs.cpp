@@ -1,0 +1,32 @@
+#include "app/gui/dialogs.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <limits>
+
+QString applicationTitle()
+{
+    return QStringLiteral("Varnock");
+}
+
+QString QtDialogs::askText(QWidget *parent, const QString &prompt, const QString &title,
+                           const QString &defaultText)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    // A line edit stops at 32767 characters by default; pasted filter lines may be longer.
+    if (auto *edit = dialog.findChild<QLineEdit *>())
+        edit->setMaxLength(std::numeric_limits<int>::max());
+    dialog.setTextValue(defaultText);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+void QtDialogs::tell(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+    box.exec();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+/// The program's modal boxes, behind one seam so that tests can answer them.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    /// A modal input box with OK and Cancel. Returns the text typed, or the empty text on Cancel.
+    virtual QString askText(QWidget *parent, const QString &prompt, const QString &title,
+                            const QString &defaultText) = 0;
+
+    /// A modal message box titled "Varnock", with the OK button only and no icon.
+    virtual void tell(QWidget *parent, const QString &text) = 0;
+};
+
+/// The real boxes: QInputDialog and QMessageBox.
+class QtDialogs final : public Dialogs
+{
+public:
+    QString askText(QWidget *parent, const QString &prompt, const QString &title,
+                    const QString &defaultText) override;
+    void tell(QWidget *parent, const QString &text) override;
+};
+
+/// The title of every message box and of the input boxes of the pages.
+QString applicationTitle();

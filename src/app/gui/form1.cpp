@@ -1,0 +1,316 @@
+#include "app/gui/form1.h"
+
+#include "app/core/filterline.h"
+#include "app/gui/dialogs.h"
+#include "app/gui/filterlinebox.h"
+#include "app/gui/textviewer.h"
+#include "pages/core/kinds.h"
+#include "pages/gui/listpage.h"
+#include "pages/gui/pendingpage.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor kBandGrey(64, 64, 64);
+
+QString versionNumber()
+{
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+
+QWidget *darkBand(const QString &name, QWidget *parent)
+{
+    auto *band = new QWidget(parent);
+    band->setObjectName(name);
+    band->setAutoFillBackground(true);
+    QPalette colours = band->palette();
+    colours.setColor(QPalette::Window, kBandGrey);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    band->setPalette(colours);
+    return band;
+}
+
+QPushButton *namedButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+QString versionLabel()
+{
+    return QStringLiteral("v") + versionNumber();
+}
+
+Form1::Form1(const Form1Services &services, QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(applicationTitle());
+
+    createMenus();
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(createPageButtonBand());
+    column->addWidget(createPageArea(), 1);
+    column->addWidget(createFilterBand());
+    column->addWidget(createStatusBand());
+    setCentralWidget(central);
+
+    m_applicationDir = new QLabel(central);
+    m_applicationDir->setObjectName(QStringLiteral("applicationDir"));
+    m_applicationDir->hide();
+
+    // The client area is 10905 x 8820 twips, 727 x 588 pixels at 96 dpi; the menu bar comes on top.
+    resize(727, 588 + menuBar()->sizeHint().height());
+}
+
+Form1::~Form1() = default;
+
+void Form1::createMenus()
+{
+    auto *bar = menuBar();
+    auto *file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    auto *exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("menuFileExit"));
+    connect(exit, &QAction::triggered, this, &Form1::exitProgram);
+
+    // About and Help act when clicked on the bar itself, without a menu below them.
+    auto *about = bar->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("menuAbout"));
+    connect(about, &QAction::triggered, this, &Form1::showAbout);
+    auto *help = bar->addAction(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    connect(help, &QAction::triggered, this, &Form1::showHelp);
+}
+
+QWidget *Form1::createPageButtonBand()
+{
+    QWidget *band = darkBand(QStringLiteral("Picture4"), this);
+    auto *grid = new QGridLayout(band);
+    grid->setContentsMargins(64, 8, 46, 8);
+    grid->setHorizontalSpacing(7);
+    grid->setVerticalSpacing(7);
+    for (const Kind &kind : kinds()) {
+        QPushButton *button = namedButton(kind.pageButton.toString(), kind.buttonCaption.toString(), band);
+        button->setMinimumWidth(97);
+        const int tab = kind.tab;
+        connect(button, &QPushButton::clicked, this, [this, tab] { m_tabs->setCurrentIndex(tab); });
+        grid->addWidget(button, tab / 6, tab % 6);
+    }
+    return band;
+}
+
+QWidget *Form1::createPageArea()
+{
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("Picture3"));
+    auto *layout = new QVBoxLayout(area);
+    layout->setContentsMargins(16, 8, 16, 8);
+
+    m_tabs = new QTabWidget(area);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setUsesScrollButtons(true);
+    layout->addWidget(m_tabs);
+
+    QHash<char16_t, const ListPageSpec *> listSpecs;
+    for (const ListPageSpec &spec : ListPage::specs())
+        listSpecs.insert(spec.kind, &spec);
+
+    for (const Kind &kind : kinds()) {
+        FragmentPage *page = nullptr;
+        if (const ListPageSpec *spec = listSpecs.value(kind.letter))
+            page = new ListPage(*spec, m_services.dialogs, m_tabs);
+        else
+            page = new PendingPage(kind, m_tabs);
+        connect(page, &FragmentPage::rebuilt, this, &Form1::showRebuiltPage);
+        m_pages[static_cast<std::size_t>(kind.tab)] = page;
+        m_tabs->addTab(page, kind.idleCaption.toString());
+    }
+    return area;
+}
+
+QWidget *Form1::createFilterBand()
+{
+    QWidget *band = darkBand(QStringLiteral("Picture2"), this);
+    auto *grid = new QGridLayout(band);
+    grid->setContentsMargins(16, 8, 16, 8);
+    grid->setVerticalSpacing(4);
+
+    m_filterLine = new FilterLineBox(band);
+    m_filterLine->setObjectName(QStringLiteral("main_filter"));
+    m_filterLine->setFixedHeight(51);
+    grid->addWidget(m_filterLine, 0, 0, 1, 5);
+
+    QPushButton *clearAll = namedButton(QStringLiteral("Command3"), QStringLiteral("Clear All"), band);
+    connect(clearAll, &QPushButton::clicked, this, &Form1::clearAll);
+
+    m_autoMessage = new QCheckBox(QStringLiteral("Auto Send Filter Msg Via UI-View32"), band);
+    m_autoMessage->setObjectName(QStringLiteral("checkAutoMessageSet"));
+    m_autoArea = new QCheckBox(QStringLiteral("Auto Set 'Area' to Size of UI-View32 Map"), band);
+    m_autoArea->setObjectName(QStringLiteral("checkAutoSetArea"));
+    auto *checks = new QVBoxLayout;
+    checks->setSpacing(2);
+    checks->addWidget(m_autoMessage);
+    checks->addWidget(m_autoArea);
+
+    QPushButton *copy = namedButton(QStringLiteral("Command2"), QStringLiteral("Clipboard Filter"), band);
+    connect(copy, &QPushButton::clicked, this, &Form1::copyFilterToClipboard);
+    QPushButton *decode = namedButton(QStringLiteral("decode_filter"), QStringLiteral("Decode Filter"), band);
+    connect(decode, &QPushButton::clicked, this, &Form1::askAndDecodeFilter);
+    for (QPushButton *button : {clearAll, copy, decode})
+        button->setMinimumWidth(97);
+
+    grid->addWidget(clearAll, 1, 0, Qt::AlignVCenter);
+    grid->addLayout(checks, 1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(copy, 1, 3, Qt::AlignVCenter);
+    grid->addWidget(decode, 1, 4, Qt::AlignVCenter);
+    return band;
+}
+
+QWidget *Form1::createStatusBand()
+{
+    QWidget *band = darkBand(QStringLiteral("Picture1"), this);
+    auto *row = new QHBoxLayout(band);
+    row->setContentsMargins(8, 1, 8, 1);
+    m_status = new QLabel(band);
+    m_status->setObjectName(QStringLiteral("status"));
+    row->addWidget(m_status, 1);
+    return band;
+}
+
+void Form1::start()
+{
+    m_tabs->setCurrentIndex(0);
+    m_applicationDir->setText(QDir::toNativeSeparators(m_services.programFolder));
+    m_status->setText(versionLabel());
+}
+
+void Form1::buildMainFilter()
+{
+    QStringList boxes;
+    boxes.reserve(kKindCount);
+    for (const Kind *kind : kindsInLineOrder())
+        boxes.append(m_pages[static_cast<std::size_t>(kind->tab)]->fragmentBox()->text());
+    m_filterLine->setText(assembleFilterLine(boxes));
+}
+
+void Form1::showRebuiltPage(FragmentPage *page)
+{
+    m_tabs->setCurrentIndex(page->kind().tab);
+    m_tabs->setTabText(m_tabs->currentIndex(), page->caption());
+    buildMainFilter();
+}
+
+void Form1::clearAllPages()
+{
+    for (const Kind *kind : kindsInLineOrder())
+        m_pages[static_cast<std::size_t>(kind->tab)]->clearFilter();
+}
+
+void Form1::decodeFilter(const QString &line)
+{
+    clearAllPages();
+
+    // Each page takes all its words at once and rebuilds once, so a line of many words costs no
+    // more than its length. Pages rebuild in the order of their last word, which leaves in front
+    // the page that decoding word by word would leave there.
+    QHash<QChar, QStringList> wordsByKind;
+    QList<QChar> lastWordOrder;
+    for (const FilterWord &word : recognisedWords(line)) {
+        wordsByKind[word.kind].append(word.word);
+        lastWordOrder.removeOne(word.kind);
+        lastWordOrder.append(word.kind);
+    }
+    for (QChar kind : lastWordOrder)
+        page(kind)->decodeWords(wordsByKind.value(kind));
+}
+
+QString Form1::filterLine() const
+{
+    return m_filterLine->text();
+}
+
+FragmentPage *Form1::page(QChar kind) const
+{
+    const Kind *found = kindForLetter(kind);
+    return found ? m_pages[static_cast<std::size_t>(found->tab)] : nullptr;
+}
+
+template<typename Operation>
+void Form1::withPagesHidden(Operation operation)
+{
+    m_tabs->hide();
+    operation();
+    m_tabs->setCurrentIndex(0);
+    m_tabs->show();
+}
+
+void Form1::clearAll()
+{
+    withPagesHidden([this] { clearAllPages(); });
+}
+
+void Form1::copyFilterToClipboard()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    const QString line = filterLine();
+    if (!line.isEmpty())
+        clipboard->setText(line);
+    m_services.dialogs.tell(this, QStringLiteral("Filter copied to clipboard"));
+}
+
+void Form1::askAndDecodeFilter()
+{
+    const QString line = m_services.dialogs.askText(this, QStringLiteral("Enter an existing filter"),
+                                                    QStringLiteral("Decode Filter"), filterLine());
+    if (line.isEmpty())
+        return;
+    withPagesHidden([this, &line] { decodeFilter(line); });
+}
+
+void Form1::showAbout()
+{
+    m_services.dialogs.tell(this, QStringLiteral("Varnock V") + versionNumber());
+}
+
+void Form1::showHelp()
+{
+    const QString path = QDir(m_applicationDir->text()).filePath(QStringLiteral("readme.1st"));
+    if (!QFileInfo::exists(path)) {
+        m_services.dialogs.tell(this, QStringLiteral("The help file %1 was not found.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!m_services.viewer.open(path))
+        m_services.dialogs.tell(this, QStringLiteral("No viewer could be started for the help file %1.")
+                                          .arg(QDir::toNativeSeparators(path)));
+}
+
+void Form1::exitProgram()
+{
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+
+class Dialogs;
+class FilterLineBox;
+class FragmentPage;
+class QCheckBox;
+class QLabel;
+class QTabWidget;
+class TextViewer;
+struct Kind;
+
+/// What the main window needs from outside: the modal boxes, the help viewer and its own folder.
+struct Form1Services
+{
+    Dialogs &dialogs;
+    TextViewer &viewer;
+    QString programFolder;  ///< the folder of the executable, without a trailing separator
+};
+
+/// The main window: the page buttons, the twelve pages and the filter band.
+class Form1 final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(const Form1Services &services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    /// The start-up steps of the window, run once before it is shown.
+    void start();
+
+    /// Writes the filter line from the twelve fragment boxes, in line order.
+    void buildMainFilter();
+
+    /// Runs every page's Clear Filter, in the order of the filter line.
+    void clearAllPages();
+
+    /// Clears every page and hands each word of the line to the decoder of its kind.
+    void decodeFilter(const QString &line);
+
+    /// The text of the filter line box.
+    QString filterLine() const;
+
+    /// The page that edits a kind, by its letter; nullptr for an unknown letter.
+    FragmentPage *page(QChar kind) const;
+
+private:
+    void createMenus();
+    QWidget *createPageButtonBand();
+    QWidget *createPageArea();
+    QWidget *createFilterBand();
+    QWidget *createStatusBand();
+
+    void showRebuiltPage(FragmentPage *page);
+    /// Runs an operation that rebuilds many pages with the tab control hidden, then shows page 0.
+    template<typename Operation>
+    void withPagesHidden(Operation operation);
+
+    void clearAll();
+    void copyFilterToClipboard();
+    void askAndDecodeFilter();
+    void showAbout();
+    void showHelp();
+    void exitProgram();
+
+    Form1Services m_services;
+    std::array<FragmentPage *, 12> m_pages{};
+    QTabWidget *m_tabs = nullptr;
+    FilterLineBox *m_filterLine = nullptr;
+    QCheckBox *m_autoMessage = nullptr;
+    QCheckBox *m_autoArea = nullptr;
+    QLabel *m_applicationDir = nullptr;
+    QLabel *m_status = nullptr;
+};
+
+/// The version as the status label shows it: "v1.1.0".
+QString versionLabel();

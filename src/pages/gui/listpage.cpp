@@ -1,0 +1,111 @@
+#include "pages/gui/listpage.h"
+
+#include "app/gui/dialogs.h"
+#include "pages/core/kinds.h"
+#include "pages/core/listfragment.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGridLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const std::array<ListPageSpec, 5> &ListPage::specs()
+{
+    static const std::array<ListPageSpec, 5> table{{
+        {u'b', u" Budlist ", u"List2", u"budlist_Command1", u"Add Callsign", u"budlist_command2",
+         u"Enter callsign", true},
+        {u'd', u" Digipeater ", u"List3", u"digi_add", u"Add Digi", u"digi_remove", u"Enter callsign", true},
+        {u'u', u" Unproto ", u"List8", u"unproto_add", u"Add Unproto", u"unproto_remove",
+         u"Enter unproto (or destination field)", true},
+        {u'e', u" Port of entry ", u"List9", u"port_add", u"Add Port Entry", u"port_remove", u"Enter callsign",
+         true},
+        {u'o', u" Object ", u"List7", u"object_add", u"Add Object", u"object_remove", u"Enter object", false},
+    }};
+    return table;
+}
+
+ListPage::ListPage(const ListPageSpec &spec, Dialogs &dialogs, QWidget *parent)
+    : FragmentPage(*kindForLetter(spec.kind), ExcludePlacement::InFragmentFrame, parent)
+    , m_spec(spec)
+    , m_dialogs(dialogs)
+    , m_list(new QListWidget(this))
+{
+    m_list->setObjectName(spec.listName.toString());
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setMinimumWidth(90);
+
+    auto *add = new QPushButton(spec.addCaption.toString(), this);
+    add->setObjectName(spec.addName.toString());
+    connect(add, &QPushButton::clicked, this, &ListPage::addEntry);
+
+    auto *remove = new QPushButton(QStringLiteral("Remove"), this);
+    remove->setObjectName(spec.removeName.toString());
+    connect(remove, &QPushButton::clicked, this, &ListPage::removeEntry);
+
+    auto *frame = new QGroupBox(spec.frameCaption.toString(), this);
+    auto *grid = new QGridLayout(frame);
+    grid->addWidget(m_list, 0, 0, 3, 1);
+    grid->addWidget(add, 0, 1);
+    grid->addWidget(remove, 1, 1);
+    grid->setRowStretch(2, 1);
+    frame->setMinimumSize(217, 217);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(frame);
+    row->addStretch(1);
+    contentLayout()->addLayout(row, 1);
+}
+
+QListWidget *ListPage::list() const
+{
+    return m_list;
+}
+
+void ListPage::addEntry()
+{
+    if (m_list->count() >= kMaxListEntries) {
+        m_dialogs.tell(this, QStringLiteral("The list is full: it holds %1 entries.").arg(kMaxListEntries));
+        return;
+    }
+    const QString answer = m_dialogs.askText(this, m_spec.prompt.toString(), applicationTitle(), QString());
+    if (answer.isEmpty())
+        return;
+    m_list->addItem(m_spec.upperCase ? answer.toUpper() : answer);
+    rebuild();
+}
+
+void ListPage::removeEntry()
+{
+    QListWidgetItem *selected = m_list->currentItem();
+    if (!selected || !selected->isSelected())
+        return;
+    delete selected;
+    rebuild();
+}
+
+QString ListPage::fragmentFromControls()
+{
+    QStringList entries;
+    entries.reserve(m_list->count());
+    for (int row = 0; row < m_list->count(); ++row)
+        entries.append(m_list->item(row)->text());
+    // Walking the list leaves its last entry selected, so Remove right after Add undoes the Add.
+    m_list->setCurrentRow(m_list->count() - 1);
+    return listFragment(kind().letter, excludeBox()->isChecked(), entries);
+}
+
+void ListPage::clearInputs()
+{
+    m_list->clear();
+    excludeBox()->setChecked(false);
+}
+
+void ListPage::fill(const QString &word)
+{
+    const ListContent content = parseListFragment(word);
+    excludeBox()->setChecked(content.exclude);
+    m_list->clear();
+    m_list->addItems(content.entries);
+}

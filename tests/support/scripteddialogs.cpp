@@ -1,0 +1,18 @@
+#include "support/scripteddialogs.h"
+
+void ScriptedDialogs::answer(const QString &text)
+{
+    m_answers.enqueue(text);
+}
+
+QString ScriptedDialogs::askText(QWidget *, const QString &prompt, const QString &title, const QString &defaultText)
+{
+    questions.append({prompt, title, defaultText});
+    // An input box nobody scripted is answered with Cancel.
+    return m_answers.isEmpty() ? QString() : m_answers.dequeue();
+}
+
+void ScriptedDialogs::tell(QWidget *, const QString &text)
+{
+    messages.append(text);
+}

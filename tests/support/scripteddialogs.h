@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/gui/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+/// Dialogs that answer from a script and remember what they were asked and told.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    struct Question
+    {
+        QString prompt;
+        QString title;
+        QString defaultText;
+    };
+
+    /// Queues the answer of the next input box; the empty text stands for Cancel.
+    void answer(const QString &text);
+
+    QString askText(QWidget *parent, const QString &prompt, const QString &title,
+                    const QString &defaultText) override;
+    void tell(QWidget *parent, const QString &text) override;
+
+    QList<Question> questions;
+    QStringList messages;
+
+private:
+    QQueue<QString> m_answers;
+};
