@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what Varnock needs on Debian 12, builds it, and runs it, its tests or its benchmark.
+#
+#   ./varnock.sh run        install, build and start Varnock
+#   ./varnock.sh test       install, build and run every test
+#   ./varnock.sh sanitize   the same tests, built with AddressSanitizer and UBSan
+#   ./varnock.sh bench      install, build and print the benchmark table
+#
+# Every command may be run again: installed packages and up-to-date builds are left as they are.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core xdg-utils)
+
+install_packages() {
+    local missing=() package
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    ((${#missing[@]} == 0)) && return
+    local sudo=()
+    [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+headless_tests() {
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure
+}
+
+case "${1:-}" in
+run)
+    install_packages
+    build build
+    exec build/bin/varnock
+    ;;
+test)
+    install_packages
+    build build
+    headless_tests build
+    ;;
+sanitize)
+    install_packages
+    build build-sanitize -DVARNOCK_SANITIZE=ON -DVARNOCK_BUILD_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        headless_tests build-sanitize
+    ;;
+bench)
+    install_packages
+    build build
+    QT_QPA_PLATFORM=offscreen build/bin/varnock_bench
+    ;;
+*)
+    sed -n '2,10p' "$0"
+    exit 2
+    ;;
+esac
