@@ -5,8 +5,14 @@
 #include "app/gui/filterlinebox.h"
 #include "app/gui/textviewer.h"
 #include "pages/core/kinds.h"
+#include "pages/gui/controls.h"
+#include "pages/gui/friendpage.h"
 #include "pages/gui/listpage.h"
+#include "pages/gui/myrangepage.h"
 #include "pages/gui/pendingpage.h"
+#include "pages/gui/qconstructpage.h"
+#include "pages/gui/symbolpage.h"
+#include "pages/gui/typepage.h"
 #include "version.h"
 
 #include <QApplication>
@@ -42,13 +48,6 @@ QWidget *darkBand(const QString &name, QWidget *parent)
     colours.setColor(QPalette::WindowText, Qt::white);
     band->setPalette(colours);
     return band;
-}
-
-QPushButton *namedButton(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 } // namespace
@@ -134,21 +133,35 @@ QWidget *Form1::createPageArea()
     m_tabs->setUsesScrollButtons(true);
     layout->addWidget(m_tabs);
 
-    QHash<char16_t, const ListPageSpec *> listSpecs;
-    for (const ListPageSpec &spec : ListPage::specs())
-        listSpecs.insert(spec.kind, &spec);
-
     for (const Kind &kind : kinds()) {
-        FragmentPage *page = nullptr;
-        if (const ListPageSpec *spec = listSpecs.value(kind.letter))
-            page = new ListPage(*spec, m_services.dialogs, m_tabs);
-        else
-            page = new PendingPage(kind, m_tabs);
+        FragmentPage *page = createPage(kind);
         connect(page, &FragmentPage::rebuilt, this, &Form1::showRebuiltPage);
         m_pages[static_cast<std::size_t>(kind.tab)] = page;
         m_tabs->addTab(page, kind.idleCaption.toString());
     }
     return area;
+}
+
+FragmentPage *Form1::createPage(const Kind &kind)
+{
+    for (const ListPageSpec &spec : ListPage::specs())
+        if (spec.kind == kind.letter)
+            return new ListPage(spec, m_services.dialogs, m_tabs);
+    switch (kind.letter) {
+    case u't':
+        return new TypePage(m_tabs);
+    case u's':
+        m_symbolPage = new SymbolPage(m_services.dialogs, m_tabs);
+        return m_symbolPage;
+    case u'q':
+        return new QConstructPage(m_tabs);
+    case u'm':
+        return new MyRangePage(m_tabs);
+    case u'f':
+        return new FriendPage(m_services.dialogs, m_tabs);
+    default:
+        return new PendingPage(kind, m_tabs);
+    }
 }
 
 QWidget *Form1::createFilterBand()
@@ -166,10 +179,10 @@ QWidget *Form1::createFilterBand()
     QPushButton *clearAll = namedButton(QStringLiteral("Command3"), QStringLiteral("Clear All"), band);
     connect(clearAll, &QPushButton::clicked, this, &Form1::clearAll);
 
-    m_autoMessage = new QCheckBox(QStringLiteral("Auto Send Filter Msg Via UI-View32"), band);
-    m_autoMessage->setObjectName(QStringLiteral("checkAutoMessageSet"));
-    m_autoArea = new QCheckBox(QStringLiteral("Auto Set 'Area' to Size of UI-View32 Map"), band);
-    m_autoArea->setObjectName(QStringLiteral("checkAutoSetArea"));
+    m_autoMessage = namedCheckBox(QStringLiteral("checkAutoMessageSet"),
+                                  QStringLiteral("Auto Send Filter Msg Via UI-View32"), band);
+    m_autoArea = namedCheckBox(QStringLiteral("checkAutoSetArea"),
+                               QStringLiteral("Auto Set 'Area' to Size of UI-View32 Map"), band);
     auto *checks = new QVBoxLayout;
     checks->setSpacing(2);
     checks->addWidget(m_autoMessage);
@@ -205,7 +218,24 @@ void Form1::start()
 {
     m_tabs->setCurrentIndex(0);
     m_applicationDir->setText(QDir::toNativeSeparators(m_services.programFolder));
+    loadSymbols();
     m_status->setText(versionLabel());
+}
+
+void Form1::loadSymbols()
+{
+    // Whatever the symbol file lacks, start-up goes on: the user is told once, and the symbol page
+    // offers what could be read.
+    QStringList problems = m_symbolPage->loadSymbols(m_applicationDir->text());
+    if (problems.isEmpty())
+        return;
+    constexpr int shown = 10;
+    if (problems.size() > shown) {
+        const qsizetype more = problems.size() - shown;
+        problems.resize(shown);
+        problems.append(QStringLiteral("... and %1 more.").arg(more));
+    }
+    m_services.dialogs.tell(this, QStringLiteral("The symbol list could not be read in full.\n\n") + problems.join(u'\n'));
 }
 
 void Form1::buildMainFilter()

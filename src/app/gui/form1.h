@@ -10,6 +10,7 @@ class FragmentPage;
 class QCheckBox;
 class QLabel;
 class QTabWidget;
+class SymbolPage;
 class TextViewer;
 struct Kind;
 
@@ -52,9 +53,11 @@ private:
     void createMenus();
     QWidget *createPageButtonBand();
     QWidget *createPageArea();
+    FragmentPage *createPage(const Kind &kind);
     QWidget *createFilterBand();
     QWidget *createStatusBand();
 
+    void loadSymbols();
     void showRebuiltPage(FragmentPage *page);
     /// Runs an operation that rebuilds many pages with the tab control hidden, then shows page 0.
     template<typename Operation>
@@ -70,6 +73,7 @@ private:
     Form1Services m_services;
     std::array<FragmentPage *, 12> m_pages{};
     QTabWidget *m_tabs = nullptr;
+    SymbolPage *m_symbolPage = nullptr;
     FilterLineBox *m_filterLine = nullptr;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;

@@ -1,14 +1,6 @@
 #include "pages/core/listfragment.h"
 
-QStringList fragmentPieces(const QString &fragment)
-{
-    return fragment.split(u'/');
-}
-
-bool isExclusion(const QString &fragment)
-{
-    return fragment.startsWith(u'-');
-}
+#include "pages/core/fragmentsyntax.h"
 
 QString listFragment(QChar letter, bool exclude, const QStringList &entries)
 {

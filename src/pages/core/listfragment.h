@@ -7,12 +7,6 @@
 /// The most entries a list page holds; indexes of the lists are 16-bit.
 inline constexpr int kMaxListEntries = 32767;
 
-/// The pieces of a fragment, split at every "/" with empty pieces kept; piece 0 is the prefix.
-QStringList fragmentPieces(const QString &fragment);
-
-/// Whether a fragment is an exclusion, that is, starts with "-".
-bool isExclusion(const QString &fragment);
-
 /// The fragment of a parameter-list kind (b, d, o, u, e): the prefix, then "/" and each entry in
 /// order; the empty text when there is no entry, whatever the Exclude box says.
 QString listFragment(QChar letter, bool exclude, const QStringList &entries);

@@ -2,14 +2,13 @@
 
 #include "pages/core/kinds.h"
 #include "pages/gui/clearbutton.h"
+#include "pages/gui/controls.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
-
-#include <limits>
 
 /// Holds rebuilds back while a decoder sets controls whose own handlers would rebuild.
 class FragmentPage::Filling
@@ -30,22 +29,18 @@ private:
 FragmentPage::FragmentPage(const Kind &kind, ExcludePlacement placement, QWidget *parent)
     : QWidget(parent)
     , m_kind(kind)
-    , m_fragment(new QLineEdit(this))
-    , m_exclude(new QCheckBox(QStringLiteral("Exclude"), this))
+    , m_fragment(namedLineEdit(QStringLiteral("frag_") + kind.prefix.toString(), this))
+    , m_exclude(namedCheckBox(kind.prefix.toString() + QStringLiteral("_exclude"), QStringLiteral("Exclude"), this))
     , m_content(new QVBoxLayout)
 {
     const QString prefix = kind.prefix.toString();
     setObjectName(prefix + QStringLiteral("_page"));
 
-    m_fragment->setObjectName(QStringLiteral("frag_") + prefix);
-    // A line edit stops at 32767 characters by default; a fragment of many entries is longer.
-    m_fragment->setMaxLength(std::numeric_limits<int>::max());
     QPalette colours = m_fragment->palette();
     colours.setColor(QPalette::Base, QColor(192, 255, 192));
     colours.setColor(QPalette::Text, Qt::black);
     m_fragment->setPalette(colours);
 
-    m_exclude->setObjectName(prefix + QStringLiteral("_exclude"));
     // Where the box governs the whole fragment a click rebuilds at once; where it stands among the
     // inputs of a new entry it is only read when that entry is added.
     if (placement == ExcludePlacement::InFragmentFrame)

@@ -3,6 +3,8 @@
 #include "app/gui/dialogs.h"
 #include "pages/core/kinds.h"
 #include "pages/core/listfragment.h"
+#include "pages/gui/controls.h"
+#include "pages/gui/listbox.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -30,18 +32,13 @@ ListPage::ListPage(const ListPageSpec &spec, Dialogs &dialogs, QWidget *parent)
     : FragmentPage(*kindForLetter(spec.kind), ExcludePlacement::InFragmentFrame, parent)
     , m_spec(spec)
     , m_dialogs(dialogs)
-    , m_list(new QListWidget(this))
+    , m_list(createEntryList(spec.listName.toString(), this))
 {
-    m_list->setObjectName(spec.listName.toString());
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setMinimumWidth(90);
 
-    auto *add = new QPushButton(spec.addCaption.toString(), this);
-    add->setObjectName(spec.addName.toString());
+    auto *add = namedButton(spec.addName.toString(), spec.addCaption.toString(), this);
     connect(add, &QPushButton::clicked, this, &ListPage::addEntry);
 
-    auto *remove = new QPushButton(QStringLiteral("Remove"), this);
-    remove->setObjectName(spec.removeName.toString());
+    auto *remove = namedButton(spec.removeName.toString(), QStringLiteral("Remove"), this);
     connect(remove, &QPushButton::clicked, this, &ListPage::removeEntry);
 
     auto *frame = new QGroupBox(spec.frameCaption.toString(), this);
@@ -65,10 +62,8 @@ QListWidget *ListPage::list() const
 
 void ListPage::addEntry()
 {
-    if (m_list->count() >= kMaxListEntries) {
-        m_dialogs.tell(this, QStringLiteral("The list is full: it holds %1 entries.").arg(kMaxListEntries));
+    if (!listHasRoom(m_list, m_dialogs, this))
         return;
-    }
     const QString answer = m_dialogs.askText(this, m_spec.prompt.toString(), applicationTitle(), QString());
     if (answer.isEmpty())
         return;
@@ -78,22 +73,13 @@ void ListPage::addEntry()
 
 void ListPage::removeEntry()
 {
-    QListWidgetItem *selected = m_list->currentItem();
-    if (!selected || !selected->isSelected())
-        return;
-    delete selected;
-    rebuild();
+    if (removeSelectedEntry(m_list))
+        rebuild();
 }
 
 QString ListPage::fragmentFromControls()
 {
-    QStringList entries;
-    entries.reserve(m_list->count());
-    for (int row = 0; row < m_list->count(); ++row)
-        entries.append(m_list->item(row)->text());
-    // Walking the list leaves its last entry selected, so Remove right after Add undoes the Add.
-    m_list->setCurrentRow(m_list->count() - 1);
-    return listFragment(kind().letter, excludeBox()->isChecked(), entries);
+    return listFragment(kind().letter, excludeBox()->isChecked(), walkList(m_list));
 }
 
 void ListPage::clearInputs()
