@@ -1,5 +1,6 @@
-// Renders the main window, filled with an example filter, into a PNG file:
-//   QT_QPA_PLATFORM=offscreen varnock_screenshot docs/varnock.png
+// Renders the main window, filled with an example filter, into a PNG file, showing one page
+// (the budlist page unless another index is given):
+//   QT_QPA_PLATFORM=offscreen varnock_screenshot docs/varnock.png [PAGE]
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
@@ -12,16 +13,18 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: varnock_screenshot FILE.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: varnock_screenshot FILE.png [PAGE]\n");
         return 2;
     }
     QtDialogs dialogs;
     DesktopTextViewer viewer;
     Form1 window({dialogs, viewer, QApplication::applicationDirPath()});
     window.start();
-    window.decodeFilter(QStringLiteral("filter b/G*/M*/2E0* d/WIDE2 -u/APZ* e/T2UK"));
-    window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
+    window.decodeFilter(QStringLiteral("filter b/G*/M*/2E0* t/pw/G4ABC/50 d/WIDE2 m/100 f/M0XYZ/25 q//CI "
+                                       "s/>_// -u/APZ* e/T2UK"));
+    const int page = argc == 3 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
+    window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
     window.show();
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
