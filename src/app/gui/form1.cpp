@@ -7,9 +7,9 @@
 #include "pages/core/kinds.h"
 #include "pages/gui/controls.h"
 #include "pages/gui/friendpage.h"
+#include "pages/gui/geopages.h"
 #include "pages/gui/listpage.h"
 #include "pages/gui/myrangepage.h"
-#include "pages/gui/pendingpage.h"
 #include "pages/gui/qconstructpage.h"
 #include "pages/gui/symbolpage.h"
 #include "pages/gui/typepage.h"
@@ -159,8 +159,11 @@ FragmentPage *Form1::createPage(const Kind &kind)
         return new MyRangePage(m_tabs);
     case u'f':
         return new FriendPage(m_services.dialogs, m_tabs);
+    case u'r':
+        return new RangePage(m_services.dialogs, m_tabs);
     default:
-        return new PendingPage(kind, m_tabs);
+        m_areaPage = new AreaPage(m_services.dialogs, m_tabs);
+        return m_areaPage;
     }
 }
 
@@ -236,6 +239,23 @@ void Form1::loadSymbols()
         problems.append(QStringLiteral("... and %1 more.").arg(more));
     }
     m_services.dialogs.tell(this, QStringLiteral("The symbol list could not be read in full.\n\n") + problems.join(u'\n'));
+}
+
+void Form1::loadMapCornersFromInf(const QString &mapPath)
+{
+    // An unreadable file leaves the corners of the last map that could be read.
+    if (const std::optional<MapCorners> corners = ::loadMapCornersFromInf(mapPath))
+        m_mapCorners = *corners;
+}
+
+const MapCorners &Form1::mapCorners() const
+{
+    return m_mapCorners;
+}
+
+void Form1::setAreaFromMap()
+{
+    m_areaPage->setAreaFromMap(m_mapCorners);
 }
 
 void Form1::buildMainFilter()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geo/core/coordinates.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -10,6 +12,7 @@ class FragmentPage;
 class QCheckBox;
 class QLabel;
 class QTabWidget;
+class AreaPage;
 class SymbolPage;
 class TextViewer;
 struct Kind;
@@ -43,6 +46,14 @@ public:
     /// Clears every page and hands each word of the line to the decoder of its kind.
     void decodeFilter(const QString &line);
 
+    /// Reads the corners of UI-View32's current map from its information file, keeping the previous
+    /// corners when the file cannot be read.
+    void loadMapCornersFromInf(const QString &mapPath);
+    const MapCorners &mapCorners() const;
+
+    /// Replaces the area page's entries by the box of the current map corners.
+    void setAreaFromMap();
+
     /// The text of the filter line box.
     QString filterLine() const;
 
@@ -74,6 +85,8 @@ private:
     std::array<FragmentPage *, 12> m_pages{};
     QTabWidget *m_tabs = nullptr;
     SymbolPage *m_symbolPage = nullptr;
+    AreaPage *m_areaPage = nullptr;
+    MapCorners m_mapCorners;  ///< 0 until an information file was read
     FilterLineBox *m_filterLine = nullptr;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;
