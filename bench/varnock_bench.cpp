@@ -4,6 +4,7 @@
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "geo/core/coordinates.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,12 +38,21 @@ QString budlistLine(int entries)
     return line;
 }
 
-QString manyWordsLine(int words)
+QString manyWordsLine(const QString &pattern, int words)
 {
     QString line = QStringLiteral("filter");
     for (int i = 0; i < words; ++i)
-        line += QStringLiteral(" o/N%1").arg(i);
+        line += u' ' + pattern.arg(i);
     return line;
+}
+
+/// Prints one measured line, with the growth against the line before it where there is one.
+void report(const QString &operation, double ms, double previous, const char *unit)
+{
+    std::printf("%-44s %10.2f", qPrintable(operation), ms);
+    if (previous > 0)
+        std::printf("   (x%.1f for x10 %s)", ms / previous, unit);
+    std::printf("\n");
 }
 
 } // namespace
@@ -72,21 +82,24 @@ int main(int argc, char *argv[])
     for (int entries : {1000, 10000}) {
         const QString line = budlistLine(entries);
         const double ms = bestOf(5, [&] { window.decodeFilter(line); });
-        std::printf("%-44s %10.2f", qPrintable(QStringLiteral("decode budlist of %1 entries").arg(entries)), ms);
-        if (previous > 0)
-            std::printf("   (x%.1f for x10 entries)", ms / previous);
-        std::printf("\n");
+        report(QStringLiteral("decode budlist of %1 entries").arg(entries), ms, previous, "entries");
         previous = ms;
     }
-    previous = 0;
-    for (int words : {1000, 10000}) {
-        const QString line = manyWordsLine(words);
-        const double ms = bestOf(3, [&] { window.decodeFilter(line); });
-        std::printf("%-44s %10.2f", qPrintable(QStringLiteral("decode %1 object words").arg(words)), ms);
-        if (previous > 0)
-            std::printf("   (x%.1f for x10 words)", ms / previous);
-        std::printf("\n");
-        previous = ms;
+    const std::pair<const char *, QString> wordKinds[] = {
+        {"object", QStringLiteral("o/N%1")},
+        {"range", QStringLiteral("r/51.%1/-1.5/25")},
+    };
+    for (const auto &[name, pattern] : wordKinds) {
+        previous = 0;
+        for (int words : {1000, 10000}) {
+            const QString line = manyWordsLine(pattern, words);
+            const double ms = bestOf(3, [&] { window.decodeFilter(line); });
+            report(QStringLiteral("decode %1 %2 words").arg(words).arg(QLatin1StringView(name)), ms, previous, "words");
+            previous = ms;
+        }
     }
+    // No step matches a range beyond the circle of latitude, so all 60000 steps run.
+    const double search = bestOf(5, [] { convertRangetoLongitude(QStringLiteral("89"), QStringLiteral("1"), 30000); });
+    report(QStringLiteral("range to longitude, 60000 steps"), search, 0, "");
     return 0;
 }

@@ -17,7 +17,7 @@ QString plainText(double value, int significantDigits)
         // Very large or small values: as many decimals as the significant digits need.
         const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
         const int decimals = std::max(0, significantDigits - 1 - exponent);
-        text = QString::number(value, 'f', decimals);
+        text = QString::number(text.toDouble(), 'f', decimals);
         if (text.contains(u'.')) {
             while (text.endsWith(u'0'))
                 text.chop(1);
