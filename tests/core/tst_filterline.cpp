@@ -69,16 +69,16 @@ void TestFilterLine::lineOrderIsFixed()
 void TestFilterLine::words_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("expected");  // kind letter and word, pairwise
+    QTest::addColumn<QStringList>("expected"); // kind letter and word, pairwise
 
     QTest::newRow("range then budlist") << QStringLiteral("filter r/1/2/3 b/G*")
                                         << QStringList{u"r"_s, u"r/1/2/3"_s, u"b"_s, u"b/G*"_s};
     QTest::newRow("without filter word") << QStringLiteral("b/G*") << QStringList{u"b"_s, u"b/G*"_s};
     QTest::newRow("double blank") << QStringLiteral("filter  b/G*  -d/X ")
                                   << QStringList{u"b"_s, u"b/G*"_s, u"d"_s, u"-d/X"_s};
-    QTest::newRow("filter anywhere") << QStringLiteral("b/A filter o/x") << QStringList{u"b"_s, u"b/A"_s, u"o"_s, u"o/x"_s};
-    QTest::newRow("filter is case-sensitive") << QStringLiteral("Filter f/x/1")
-                                              << QStringList{u"f"_s, u"f/x/1"_s};
+    QTest::newRow("filter anywhere") << QStringLiteral("b/A filter o/x")
+                                     << QStringList{u"b"_s, u"b/A"_s, u"o"_s, u"o/x"_s};
+    QTest::newRow("filter is case-sensitive") << QStringLiteral("Filter f/x/1") << QStringList{u"f"_s, u"f/x/1"_s};
     QTest::newRow("lone dash") << QStringLiteral("filter - b/A") << QStringList{u"b"_s, u"b/A"_s};
     QTest::newRow("upper-case letter") << QStringLiteral("R/1/2/3 B/x") << QStringList{};
     QTest::newRow("unknown letter") << QStringLiteral("x/1 -z/2 p/G*") << QStringList{};

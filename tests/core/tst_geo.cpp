@@ -202,17 +202,18 @@ void TestGeo::infPaths()
 void TestGeo::infValues_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("values");  // empty when fewer than five
+    QTest::addColumn<QStringList>("values"); // empty when fewer than five
     const QStringList usual{u"51.30.00N"_s, u"001.15.00W"_s, u"50.30.00N"_s, u"000.15.00E"_s, u"x"_s};
     QTest::newRow("two per line") << QByteArray("51.30.00N,001.15.00W\r\n50.30.00N,000.15.00E\r\nx\r\n") << usual;
     QTest::newRow("one per line, LF") << QByteArray("51.30.00N\n001.15.00W\n50.30.00N\n000.15.00E\nx\n") << usual;
     QTest::newRow("blanks and quotes") << QByteArray(" \"51.30.00N\" , 001.15.00W \r\n\r\n50.30.00N,\"000.15.00E\",x")
                                        << usual;
-    QTest::newRow("comma inside quotes") << QByteArray("\"51,30,00N\",a,b,c,d") 
+    QTest::newRow("comma inside quotes") << QByteArray("\"51,30,00N\",a,b,c,d")
                                          << QStringList{u"51,30,00N"_s, u"a"_s, u"b"_s, u"c"_s, u"d"_s};
     QTest::newRow("only four") << QByteArray("51.30.00N,001.15.00W\n50.30.00N,000.15.00E\n") << QStringList{};
     QTest::newRow("empty") << QByteArray() << QStringList{};
-    QTest::newRow("more than five") << QByteArray("a,b,c,d,e,f,g") << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
+    QTest::newRow("more than five") << QByteArray("a,b,c,d,e,f,g")
+                                    << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
 }
 
 void TestGeo::infValues()
@@ -240,7 +241,7 @@ void TestGeo::cornerTextsKeepEarlierValues()
 
     CornerTexts fresh;
     assignCornerTexts({u"10.00.00N"_s, u"20.00.00S"_s, u"a"_s, u"b"_s}, fresh);
-    QCOMPARE(cornersFromTexts(fresh).lon1, -1.0f);  // an empty text converts to -1
+    QCOMPARE(cornersFromTexts(fresh).lon1, -1.0f); // an empty text converts to -1
 }
 
 void TestGeo::distances_data()
@@ -301,7 +302,7 @@ void TestGeo::rangeToLongitude_data()
     QTest::addColumn<QString>("lat");
     QTest::addColumn<QString>("lon");
     QTest::addColumn<int>("range");
-    QTest::addColumn<float>("longitude");  // NaN: no result
+    QTest::addColumn<float>("longitude"); // NaN: no result
     QTest::newRow("worked value") << u"50.9134"_s << u"0.8966"_s << 180 << 3.4516f;
     QTest::newRow("zero at 70") << u"70"_s << u"1"_s << 0 << 1.005f;
     QTest::newRow("zero at equator") << u"0"_s << u"1"_s << 0 << 1.0f;
@@ -333,8 +334,7 @@ void TestGeo::callbacks_data()
     QTest::newRow("picked") << QLocale::c() << u"51.5;-1;0$51.5;0;69.4691$"_s
                             << QStringList{u"51.5"_s, u"-1"_s, u"69"_s}
                             << QStringList{u"51.5"_s, u"-1"_s, u"51.5"_s, u"0"_s};
-    QTest::newRow("half to even 12.5") << QLocale::c() << u"1;2;0$3;4;12.5$"_s
-                                       << QStringList{u"1"_s, u"2"_s, u"12"_s}
+    QTest::newRow("half to even 12.5") << QLocale::c() << u"1;2;0$3;4;12.5$"_s << QStringList{u"1"_s, u"2"_s, u"12"_s}
                                        << QStringList{u"3"_s, u"2"_s, u"1"_s, u"4"_s};
     QTest::newRow("half to even 13.5") << QLocale::c() << u"51.22291;-1.47224;0$50.9949;0.4536;13.5$"_s
                                        << QStringList{u"51.2229"_s, u"-1.4722"_s, u"14"_s}
@@ -400,7 +400,6 @@ void TestGeo::mapArea()
     QFETCH(QString, entry);
     QCOMPARE(areaEntryForMap(corners), entry);
 }
-
 
 QTEST_APPLESS_MAIN(TestGeo)
 #include "tst_geo.moc"

@@ -60,7 +60,7 @@ void TestPageRules::typeDecode_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<bool>("exclude");
     QTest::addColumn<QString>("letters");
-    QTest::addColumn<QStringList>("station");  // absent, or callsign and range as present
+    QTest::addColumn<QStringList>("station"); // absent, or callsign and range as present
 
     QTest::newRow("full") << u"-t/pm/QQ0ABC/500"_s << true << u"mp"_s << QStringList{u"QQ0ABC"_s, u"500"_s};
     QTest::newRow("upper-case letters ignored") << u"t/PM"_s << false << QString() << QStringList{};

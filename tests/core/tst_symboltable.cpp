@@ -36,15 +36,16 @@ void TestSymbolTable::reading_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("problems");
 
-    QTest::newRow("CR LF") << QByteArray("/! Police\r\n\\! Emergency\r\n") << QStringList{u"Police"_s, u"Emergency"_s} << 0;
+    QTest::newRow("CR LF") << QByteArray("/! Police\r\n\\! Emergency\r\n") << QStringList{u"Police"_s, u"Emergency"_s}
+                           << 0;
     QTest::newRow("LF, no final end") << QByteArray("/! Police\n/# Digi") << QStringList{u"Police"_s, u"Digi"_s} << 0;
     QTest::newRow("CR only") << QByteArray("/! A\r/# B\r") << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("blank name, blanks trimmed") << QByteArray("/!x\n/#:  Digi  \n")
-                                                << QStringList{QString(), u"Digi"_s} << 0;
+    QTest::newRow("blank name, blanks trimmed")
+        << QByteArray("/!x\n/#:  Digi  \n") << QStringList{QString(), u"Digi"_s} << 0;
     QTest::newRow("short lines skipped") << QByteArray("/!\n\n/# Digi\nab\n") << QStringList{u"Digi"_s} << 3;
     QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
-    QTest::newRow("NUL and Latin-1 bytes") << QByteArray("/!\0 x\n/# caf\xe9\n", 13)
-                                            << QStringList{u"x"_s, u"caf\uFFFD"_s} << 0;
+    QTest::newRow("NUL and Latin-1 bytes")
+        << QByteArray("/!\0 x\n/# caf\xe9\n", 13) << QStringList{u"x"_s, u"caf\uFFFD"_s} << 0;
 }
 
 void TestSymbolTable::reading()
@@ -69,11 +70,12 @@ void TestSymbolTable::lookups()
         many += "/x Name " + QByteArray::number(i) + "\n";
     const SymbolTable::Loaded loaded = SymbolTable::fromBytes(many, u"symbols.wiz"_s);
     QCOMPARE(loaded.table.count(), SymbolTable::kCapacity);
-    QCOMPARE(loaded.problems, QStringList{u"symbols.wiz: only the first 201 symbols are used; line 202 and the lines "
-                                          "after it were skipped."_s});
+    QCOMPARE(loaded.problems,
+             QStringList{u"symbols.wiz: only the first 201 symbols are used; line 202 and the lines "
+                         "after it were skipped."_s});
 
     const SymbolTable table = exampleTable();
-    QCOMPARE(table.codeForName(u"Alpha"_s), u"/a"_s);  // the first of two equal names
+    QCOMPARE(table.codeForName(u"Alpha"_s), u"/a"_s); // the first of two equal names
     QCOMPARE(table.codeForName(u"alpha"_s), QString());
     QCOMPARE(table.nameForCode(u"\\c"_s), u"Charlie"_s);
     QCOMPARE(table.nameForCode(u"/c"_s), QString());
@@ -118,7 +120,7 @@ void TestSymbolTable::decode_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<bool>("exclude");
     QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("overlay");  // null when the word has none
+    QTest::addColumn<QString>("overlay"); // null when the word has none
 
     QTest::newRow("both tables") << u"-s/ab/c/X"_s << true << QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}
                                  << u"X"_s;
@@ -150,7 +152,7 @@ void TestSymbolTable::shippedListIsUsable()
     QVERIFY(loaded.table.count() > 150);
     QSet<QString> names;
     for (const Symbol &symbol : loaded.table.symbols()) {
-        QVERIFY2(!names.contains(symbol.name), qPrintable(symbol.name));  // a repeated name is unreachable
+        QVERIFY2(!names.contains(symbol.name), qPrintable(symbol.name)); // a repeated name is unreachable
         names.insert(symbol.name);
         QVERIFY(symbol.code.at(0) == u'/' || symbol.code.at(0) == u'\\');
     }

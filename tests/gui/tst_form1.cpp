@@ -135,7 +135,7 @@ void TestForm1::pageButtons()
     for (const Kind &kind : kinds()) {
         bench.find<QPushButton>(kind.pageButton.toString())->click();
         QCOMPARE(tabs->currentIndex(), kind.tab);
-        QCOMPARE(bench.form.filterLine(), QString());  // showing a page changes nothing else
+        QCOMPARE(bench.form.filterLine(), QString()); // showing a page changes nothing else
     }
 }
 
@@ -143,9 +143,11 @@ void TestForm1::lineFollowsFixedOrder()
 {
     Workbench bench;
     // Added in reverse of their places in the line.
-    const QList<std::pair<QString, QString>> adds{
-        {u"port_add"_s, u"x1"_s}, {u"unproto_add"_s, u"apu25n"_s}, {u"object_add"_s, u"Obj"_s},
-        {u"digi_add"_s, u"wide2"_s}, {u"budlist_Command1"_s, u"g*"_s}};
+    const QList<std::pair<QString, QString>> adds{{u"port_add"_s, u"x1"_s},
+                                                  {u"unproto_add"_s, u"apu25n"_s},
+                                                  {u"object_add"_s, u"Obj"_s},
+                                                  {u"digi_add"_s, u"wide2"_s},
+                                                  {u"budlist_Command1"_s, u"g*"_s}};
     for (const auto &[button, text] : adds) {
         bench.dialogs.answer(text);
         bench.find<QPushButton>(button)->click();
@@ -157,7 +159,7 @@ void TestForm1::handEditedFragmentJoinsNextAssembly()
 {
     Workbench bench;
     bench.find<QLineEdit>(u"frag_port"_s)->setText(u"  e/TYPED  "_s);
-    QCOMPARE(bench.form.filterLine(), QString());  // a fragment box has no change handler
+    QCOMPARE(bench.form.filterLine(), QString()); // a fragment box has no change handler
     bench.dialogs.answer(u"a"_s);
     bench.find<QPushButton>(u"budlist_Command1"_s)->click();
     QCOMPARE(bench.form.filterLine(), u"filter b/A e/TYPED"_s);
@@ -170,7 +172,7 @@ void TestForm1::rebuildBringsItsPageToFront()
     Workbench bench;
     auto *tabs = bench.find<QTabWidget>(u"SSTab1"_s);
     bench.form.decodeFilter(u"o/x d/Y"_s);
-    QCOMPARE(tabs->currentIndex(), 4);  // the page of the last word
+    QCOMPARE(tabs->currentIndex(), 4); // the page of the last word
     tabs->setCurrentIndex(0);
     bench.find<QCheckBox>(u"object_exclude"_s)->click();
     QCOMPARE(tabs->currentIndex(), 11);
@@ -321,7 +323,7 @@ void TestForm1::help()
     }
     Workbench bench(folder.path());
     bench.viewer.starts = viewerStarts;
-    bench.dialogs.messages.clear();  // the folder has no symbol list, which start-up reports
+    bench.dialogs.messages.clear(); // the folder has no symbol list, which start-up reports
     bench.form.findChild<QAction *>(u"menuHelp"_s)->trigger();
     QCOMPARE(bench.viewer.opened, fileThere ? QStringList{readme} : QStringList());
     QCOMPARE(bench.dialogs.messages.size(), told ? 1 : 0);

@@ -67,17 +67,17 @@ void TestGeoPages::rangeEntries()
     setText(bench, u"range_latitude"_s, u"1"_s);
     setText(bench, u"range_longitude"_s, u"2"_s);
     setText(bench, u"range_range"_s, u"3"_s);
-    QCOMPARE(fragment(bench, u'r'), QString());  // typing alone adds nothing
+    QCOMPARE(fragment(bench, u'r'), QString()); // typing alone adds nothing
     click(bench, u"Command4"_s);
     click(bench, u"range_exclude"_s);
-    QCOMPARE(fragment(bench, u'r'), u"r/1/2/3 "_s);  // Exclude is read only when adding
+    QCOMPARE(fragment(bench, u'r'), u"r/1/2/3 "_s); // Exclude is read only when adding
     setText(bench, u"range_latitude"_s, u"4"_s);
     click(bench, u"Command4"_s);
     QCOMPARE(fragment(bench, u'r'), u"r/1/2/3 -r/4/2/3 "_s);
     QCOMPARE(bench.form.filterLine(), u"filter r/1/2/3 -r/4/2/3"_s);
     QCOMPARE(bench.find<QTabWidget>(u"SSTab1"_s)->tabText(0), u"Range - r   [Active]"_s);
 
-    click(bench, u"Command5"_s);  // the entry just added
+    click(bench, u"Command5"_s); // the entry just added
     QCOMPARE(entries(bench, u"List1"_s), QStringList{u"r/1/2/3"_s});
     click(bench, u"Command5"_s);
     QCOMPARE(fragment(bench, u'r'), QString());
@@ -90,7 +90,7 @@ void TestGeoPages::rangeEntries()
     for (const QString &box : {u"range_latitude"_s, u"range_longitude"_s, u"range_range"_s})
         QCOMPARE(bench.find<QLineEdit>(box)->text(), QString());
 
-    click(bench, u"Command4"_s);  // nothing is tested
+    click(bench, u"Command4"_s); // nothing is tested
     QCOMPARE(fragment(bench, u'r'), u"r/// "_s);
 }
 
@@ -169,7 +169,7 @@ void TestGeoPages::malformedCallbackChangesNothing()
     setText(bench, box, text);
     QCOMPARE(bench.find<QLineEdit>(u"range_latitude"_s)->text(), u"keep"_s);
     QCOMPARE(bench.find<QLineEdit>(u"area_latitude1"_s)->text(), u"keep"_s);
-    QCOMPARE(bench.form.filterLine(), QString());  // no rebuild ran
+    QCOMPARE(bench.form.filterLine(), QString()); // no rebuild ran
 }
 
 void TestGeoPages::areaFollowsMapCorners()
@@ -183,7 +183,7 @@ void TestGeoPages::areaFollowsMapCorners()
     }
     Workbench bench;
     bench.form.setAreaFromMap();
-    QCOMPARE(entries(bench, u"List4"_s), QStringList{u"a/0/0/0/0"_s});  // no information file read yet
+    QCOMPARE(entries(bench, u"List4"_s), QStringList{u"a/0/0/0/0"_s}); // no information file read yet
 
     bench.form.decodeFilter(u"a/1/2/3/4 -a/5/6/7/8"_s);
     click(bench, u"area_exclude"_s);

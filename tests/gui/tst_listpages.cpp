@@ -163,7 +163,7 @@ void TestListPages::add()
     QCOMPARE(page.tabs->currentIndex(), page.kind.tab);
     QCOMPARE(page.caption(), page.kind.idleCaption + u"   [Active]"_s);
     QCOMPARE(bench.form.filterLine(), u"filter "_s + fragment.trimmed());
-    QCOMPARE(page.list->currentRow(), entries.size() - 1);  // the last entry stays selected
+    QCOMPARE(page.list->currentRow(), entries.size() - 1); // the last entry stays selected
 }
 
 void TestListPages::cancelChangesNothing_data()
@@ -179,12 +179,12 @@ void TestListPages::cancelChangesNothing()
     Workbench bench;
     ListControls page(bench, letter);
     page.tabs->setCurrentIndex(0);
-    addEntry(bench, page, QString());  // Cancel, or OK on an empty text
+    addEntry(bench, page, QString()); // Cancel, or OK on an empty text
     QCOMPARE(page.list->count(), 0);
     QCOMPARE(page.fragment->text(), QString());
     QCOMPARE(page.caption(), page.kind.idleCaption.toString());
     QCOMPARE(page.tabs->currentIndex(), 0);
-    QCOMPARE(bench.form.filterLine(), QString());  // no rebuild ran
+    QCOMPARE(bench.form.filterLine(), QString()); // no rebuild ran
 }
 
 void TestListPages::excludeAndRemove_data()
@@ -199,7 +199,7 @@ void TestListPages::excludeAndRemove()
     ListControls page(bench, letter);
     const QString prefix = QString(letter);
 
-    page.exclude->click();  // with an empty list the fragment stays empty
+    page.exclude->click(); // with an empty list the fragment stays empty
     QCOMPARE(page.fragment->text(), QString());
     QCOMPARE(page.caption(), page.kind.idleCaption.toString());
 
@@ -210,7 +210,7 @@ void TestListPages::excludeAndRemove()
     QCOMPARE(page.fragment->text(), prefix + u"/X1/Y2"_s);
     page.exclude->click();
 
-    page.remove->click();  // right after the Add, the new entry goes
+    page.remove->click(); // right after the Add, the new entry goes
     QCOMPARE(page.entries(), QStringList{u"X1"_s});
     page.remove->click();
     QCOMPARE(page.fragment->text(), QString());
@@ -269,10 +269,9 @@ void TestListPages::decode_data()
     QTest::newRow("letter alone") << u"b"_s << QChar(u'b') << false << QStringList{} << QString();
     QTest::newRow("excluded letter alone") << u"-u"_s << QChar(u'u') << true << QStringList{} << QString();
     QTest::newRow("one empty entry") << u"b/"_s << QChar(u'b') << false << QStringList{QString()} << u"b/"_s;
-    QTest::newRow("no upper-casing") << u"b/x//y"_s << QChar(u'b') << false
-                                     << QStringList{u"x"_s, QString(), u"y"_s} << u"b/x//y"_s;
-    QTest::newRow("second word wins") << u"-d/A/B d/C"_s << QChar(u'd') << false << QStringList{u"C"_s}
-                                      << u"d/C"_s;
+    QTest::newRow("no upper-casing") << u"b/x//y"_s << QChar(u'b') << false << QStringList{u"x"_s, QString(), u"y"_s}
+                                     << u"b/x//y"_s;
+    QTest::newRow("second word wins") << u"-d/A/B d/C"_s << QChar(u'd') << false << QStringList{u"C"_s} << u"d/C"_s;
 }
 
 void TestListPages::decode()
@@ -320,7 +319,7 @@ void TestListPages::fullListRefusesAnotherEntry()
     page.add->click();
     QCOMPARE(page.list->count(), kMaxListEntries);
     QCOMPARE(page.fragment->text(), word);
-    QCOMPARE(bench.dialogs.questions.size(), 0);  // refused before anything was asked
+    QCOMPARE(bench.dialogs.questions.size(), 0); // refused before anything was asked
     QCOMPARE(bench.dialogs.messages.size(), 1);
 
     page.remove->click();

@@ -6,9 +6,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -99,11 +99,11 @@ void TestOtherPages::typePage()
 
     click(bench, u"type_cPosition"_s);
     click(bench, u"type_cMessage"_s);
-    QCOMPARE(fragment(bench, u't'), QString());  // Exclude alone makes no fragment
+    QCOMPARE(fragment(bench, u't'), QString()); // Exclude alone makes no fragment
     QCOMPARE(caption(bench, u't'), u"Type - t"_s);
 
     type(bench, u"type_range"_s, u"50"_s);
-    QCOMPARE(fragment(bench, u't'), QString());  // a range needs a station
+    QCOMPARE(fragment(bench, u't'), QString()); // a range needs a station
     type(bench, u"type_callsign"_s, u"qq0abc"_s);
     QCOMPARE(fragment(bench, u't'), u"-t//QQ0ABC/50"_s);
     QCOMPARE(bench.find<QLineEdit>(u"type_callsign"_s)->text(), u"qq0abc"_s);
@@ -137,7 +137,7 @@ void TestOtherPages::typeDecodeAddsUp()
     QCOMPARE(fragment(bench, u't'), u"-t/mp/QQ0ABC/500"_s);
     QVERIFY(bench.find<QCheckBox>(u"type_cPosition"_s)->isChecked());
 
-    bench.form.decodeFilter(u"t/w/X -t/o"_s);  // letters add up; exclude and station from the later word
+    bench.form.decodeFilter(u"t/w/X -t/o"_s); // letters add up; exclude and station from the later word
     QCOMPARE(fragment(bench, u't'), u"-t/ow/X"_s);
 
     bench.form.decodeFilter(u"t/p/a/b/c"_s);
@@ -223,9 +223,9 @@ void TestOtherPages::friendPage()
     auto *list = bench.find<QListWidget>(u"List5"_s);
     type(bench, u"friend_callsign"_s, u"abc1"_s);
     type(bench, u"friend_range"_s, u"50"_s);
-    QCOMPARE(fragment(bench, u'f'), QString());  // typing alone adds nothing
+    QCOMPARE(fragment(bench, u'f'), QString()); // typing alone adds nothing
     click(bench, u"friend_add"_s);
-    click(bench, u"friend_exclude"_s);  // read only when the next entry is added
+    click(bench, u"friend_exclude"_s); // read only when the next entry is added
     QCOMPARE(fragment(bench, u'f'), u"f/ABC1/50 "_s);
     click(bench, u"friend_add"_s);
     QCOMPARE(entries(list), (QStringList{u"f/ABC1/50"_s, u"-f/ABC1/50"_s}));
@@ -238,14 +238,14 @@ void TestOtherPages::friendPage()
     click(bench, u"friend_clear"_s);
     QCOMPARE(list->count(), 0);
     QCOMPARE(bench.find<QLineEdit>(u"friend_callsign"_s)->text(), QString());
-    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked());  // survives Clear Filter
+    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked()); // survives Clear Filter
 
     bench.form.decodeFilter(u"f/abc1/50 -f/B/2"_s);
     QCOMPARE(entries(list), (QStringList{u"f/abc1/50"_s, u"-f/B/2"_s}));
     QCOMPARE(fragment(bench, u'f'), u"f/abc1/50 -f/B/2 "_s);
-    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked());  // and decoding
+    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked()); // and decoding
     click(bench, u"Command3"_s);
-    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked());  // and Clear All
+    QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked()); // and Clear All
     QCOMPARE(bench.find<QGroupBox>(u"friend_frame"_s)->title(), u" Friend Station "_s);
 }
 
@@ -255,9 +255,9 @@ void TestOtherPages::symbolPage()
     auto *combo = bench.find<QComboBox>(u"symbol_combo"_s);
     auto *list = bench.find<QListWidget>(u"List6"_s);
     QVERIFY(combo->count() > 150);
-    QCOMPARE(combo->itemText(0), u"Police, Sheriff"_s);  // table order, not sorted
+    QCOMPARE(combo->itemText(0), u"Police, Sheriff"_s); // table order, not sorted
 
-    click(bench, u"Command7"_s);  // nothing chosen: nothing added
+    click(bench, u"Command7"_s); // nothing chosen: nothing added
     QCOMPARE(list->count(), 0);
 
     combo->setCurrentText(u"Car"_s);
@@ -269,9 +269,9 @@ void TestOtherPages::symbolPage()
     QCOMPARE(fragment(bench, u's'), u"s/>/!/A"_s);
     click(bench, u"symbol_exclude"_s);
     QCOMPARE(bench.form.filterLine(), u"filter -s/>/!/A"_s);
-    QCOMPARE(combo->currentText(), u"Emergency"_s);  // the combo box keeps its text
+    QCOMPARE(combo->currentText(), u"Emergency"_s); // the combo box keeps its text
 
-    click(bench, u"Command12"_s);  // the last entry is selected after a rebuild
+    click(bench, u"Command12"_s); // the last entry is selected after a rebuild
     QCOMPARE(entries(list), QStringList{u"Car"_s});
 
     combo->setCurrentText(u"Not a symbol"_s);
@@ -286,7 +286,7 @@ void TestOtherPages::symbolPage()
 
     combo->setCurrentText(u"Not a symbol"_s);
     click(bench, u"Command7"_s);
-    QCOMPARE(fragment(bench, u's'), QString());  // only unknown names: no fragment
+    QCOMPARE(fragment(bench, u's'), QString()); // only unknown names: no fragment
     QCOMPARE(caption(bench, u's'), u"Symbol - s"_s);
 }
 
@@ -294,7 +294,7 @@ void TestOtherPages::symbolDecode()
 {
     Workbench bench;
     auto *list = bench.find<QListWidget>(u"List6"_s);
-    bench.form.decodeFilter(u"s/>_ -s//!/O"_s);  // two s words append; Exclude from the last
+    bench.form.decodeFilter(u"s/>_ -s//!/O"_s); // two s words append; Exclude from the last
     QCOMPARE(entries(list), (QStringList{u"Car"_s, u"Weather Station"_s, u"Emergency"_s}));
     QCOMPARE(fragment(bench, u's'), u"-s/>_/!/O"_s);
     bench.form.decodeFilter(u"-s/"_s);
@@ -307,7 +307,7 @@ void TestOtherPages::startsWithAnySymbolList_data()
 {
     QTest::addColumn<std::optional<QByteArray>>("contents");
     QTest::addColumn<int>("symbols");
-    QTest::addColumn<QString>("told");  // part of the message, empty when none is due
+    QTest::addColumn<QString>("told"); // part of the message, empty when none is due
 
     QByteArray many;
     for (int i = 0; i < 500; ++i)

@@ -11,5 +11,5 @@ public:
     bool open(const QString &path) override;
 
     QStringList opened;
-    bool starts = true;  ///< whether the viewer pretends to start
+    bool starts = true; ///< whether the viewer pretends to start
 };

@@ -20,8 +20,7 @@ public:
     /// Queues the answer of the next input box; the empty text stands for Cancel.
     void answer(const QString &text);
 
-    QString askText(QWidget *parent, const QString &prompt, const QString &title,
-                    const QString &defaultText) override;
+    QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
 
     QList<Question> questions;

@@ -19,7 +19,7 @@ QChar kindLetterOf(const QString &word);
 struct FilterWord
 {
     QChar kind;
-    QString word;  ///< the whole word, its "-" and kind letter included
+    QString word; ///< the whole word, its "-" and kind letter included
 
     friend bool operator==(const FilterWord &, const FilterWord &) = default;
 };

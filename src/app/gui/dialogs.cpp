@@ -11,8 +11,7 @@ QString applicationTitle()
     return QStringLiteral("Varnock");
 }
 
-QString QtDialogs::askText(QWidget *parent, const QString &prompt, const QString &title,
-                           const QString &defaultText)
+QString QtDialogs::askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
 {
     QInputDialog dialog(parent);
     dialog.setWindowTitle(title);

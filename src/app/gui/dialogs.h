@@ -11,8 +11,8 @@ public:
     virtual ~Dialogs() = default;
 
     /// A modal input box with OK and Cancel. Returns the text typed, or the empty text on Cancel.
-    virtual QString askText(QWidget *parent, const QString &prompt, const QString &title,
-                            const QString &defaultText) = 0;
+    virtual QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
+        = 0;
 
     /// A modal message box titled "Varnock", with the OK button only and no icon.
     virtual void tell(QWidget *parent, const QString &text) = 0;
@@ -22,8 +22,7 @@ public:
 class QtDialogs final : public Dialogs
 {
 public:
-    QString askText(QWidget *parent, const QString &prompt, const QString &title,
-                    const QString &defaultText) override;
+    QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
 };
 

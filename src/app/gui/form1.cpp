@@ -238,7 +238,8 @@ void Form1::loadSymbols()
         problems.resize(shown);
         problems.append(QStringLiteral("... and %1 more.").arg(more));
     }
-    m_services.dialogs.tell(this, QStringLiteral("The symbol list could not be read in full.\n\n") + problems.join(u'\n'));
+    m_services.dialogs.tell(this,
+                            QStringLiteral("The symbol list could not be read in full.\n\n") + problems.join(u'\n'));
 }
 
 void Form1::loadMapCornersFromInf(const QString &mapPath)
@@ -351,12 +352,14 @@ void Form1::showHelp()
 {
     const QString path = QDir(m_applicationDir->text()).filePath(QStringLiteral("readme.1st"));
     if (!QFileInfo::exists(path)) {
-        m_services.dialogs.tell(this, QStringLiteral("The help file %1 was not found.").arg(QDir::toNativeSeparators(path)));
+        m_services.dialogs.tell(this,
+                                QStringLiteral("The help file %1 was not found.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     if (!m_services.viewer.open(path))
-        m_services.dialogs.tell(this, QStringLiteral("No viewer could be started for the help file %1.")
-                                          .arg(QDir::toNativeSeparators(path)));
+        m_services.dialogs.tell(this,
+                                QStringLiteral("No viewer could be started for the help file %1.")
+                                    .arg(QDir::toNativeSeparators(path)));
 }
 
 void Form1::exitProgram()

@@ -22,7 +22,7 @@ struct Form1Services
 {
     Dialogs &dialogs;
     TextViewer &viewer;
-    QString programFolder;  ///< the folder of the executable, without a trailing separator
+    QString programFolder; ///< the folder of the executable, without a trailing separator
 };
 
 /// The main window: the page buttons, the twelve pages and the filter band.
@@ -86,7 +86,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     SymbolPage *m_symbolPage = nullptr;
     AreaPage *m_areaPage = nullptr;
-    MapCorners m_mapCorners;  ///< 0 until an information file was read
+    MapCorners m_mapCorners; ///< 0 until an information file was read
     FilterLineBox *m_filterLine = nullptr;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;

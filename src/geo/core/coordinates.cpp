@@ -139,8 +139,7 @@ float DoDistance(double hlat, double hlon, double alat, double alon)
     const double toRadians = kPi / 180.0;
     const double psi1 = std::atan(kFlattening * std::tan(hlat * toRadians));
     const double psi2 = std::atan(kFlattening * std::tan(alat * toRadians));
-    double c = std::cos((hlon - alon) * toRadians) * std::cos(psi1) * std::cos(psi2)
-        + std::sin(psi2) * std::sin(psi1);
+    double c = std::cos((hlon - alon) * toRadians) * std::cos(psi1) * std::cos(psi2) + std::sin(psi2) * std::sin(psi1);
     // Rounding can carry the cosine a hair past 1 for positions that almost coincide; and a quarter
     // circle gives exactly 0, which the arc tangent form cannot divide by.
     c = std::clamp(c, -1.0, 1.0);

@@ -10,7 +10,7 @@ std::optional<QList<PickedPosition>> parseCallbackText(const QString &text, int 
 {
     QStringList positions = text.split(u'$');
     if (!positions.isEmpty() && positions.last().isEmpty())
-        positions.removeLast();  // the text ends with "$"
+        positions.removeLast(); // the text ends with "$"
     if (positions.size() < 2)
         return std::nullopt;
 
@@ -48,6 +48,8 @@ std::optional<AreaInputs> areaFromCallback(const QString &text)
         return std::nullopt;
     const PickedPosition &a = picked->at(0);
     const PickedPosition &b = picked->at(1);
-    return AreaInputs{roundedSingleText(std::max(a.latitude, b.latitude), 4), roundedSingleText(std::min(a.longitude, b.longitude), 4),
-                      roundedSingleText(std::min(a.latitude, b.latitude), 4), roundedSingleText(std::max(a.longitude, b.longitude), 4)};
+    return AreaInputs{roundedSingleText(std::max(a.latitude, b.latitude), 4),
+                      roundedSingleText(std::min(a.longitude, b.longitude), 4),
+                      roundedSingleText(std::min(a.latitude, b.latitude), 4),
+                      roundedSingleText(std::max(a.longitude, b.longitude), 4)};
 }

@@ -10,7 +10,7 @@ struct PickedPosition
 {
     float latitude = 0;
     float longitude = 0;
-    float distance = 0;  ///< kilometres from the previous position; 0 for the first
+    float distance = 0; ///< kilometres from the previous position; 0 for the first
 };
 
 /// Reads a callback text: positions ended by "$", fields "latitude;longitude;distance" written by the

@@ -13,8 +13,8 @@ QString rangeEntry(bool exclude, const QString &latitude, const QString &longitu
 QString areaEntry(bool exclude, const QString &latitude1, const QString &longitude1, const QString &latitude2,
                   const QString &longitude2)
 {
-    return (exclude ? QStringLiteral("-a/") : QStringLiteral("a/")) + latitude1 + u'/' + longitude1 + u'/'
-        + latitude2 + u'/' + longitude2;
+    return (exclude ? QStringLiteral("-a/") : QStringLiteral("a/")) + latitude1 + u'/' + longitude1 + u'/' + latitude2
+        + u'/' + longitude2;
 }
 
 QString areaEntryForMap(const MapCorners &corners)

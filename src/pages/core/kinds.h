@@ -10,11 +10,11 @@
 struct Kind
 {
     char16_t letter;
-    int tab;                  ///< index of the kind's page in the tab control
-    int place;                ///< position of its fragment in the filter line, from 1
-    QStringView idleCaption;  ///< tab caption while the fragment is empty
-    QStringView prefix;       ///< prefix of the page's control names, e.g. "budlist"
-    QStringView pageButton;   ///< object name of the button that shows the page
+    int tab; ///< index of the kind's page in the tab control
+    int place; ///< position of its fragment in the filter line, from 1
+    QStringView idleCaption; ///< tab caption while the fragment is empty
+    QStringView prefix; ///< prefix of the page's control names, e.g. "budlist"
+    QStringView pageButton; ///< object name of the button that shows the page
     QStringView buttonCaption;
 };
 

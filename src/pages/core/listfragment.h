@@ -15,7 +15,7 @@ QString listFragment(QChar letter, bool exclude, const QStringList &entries);
 struct ListContent
 {
     bool exclude = false;
-    QStringList entries;  ///< pieces 1 to the last, unchanged
+    QStringList entries; ///< pieces 1 to the last, unchanged
 };
 
 /// Reads a parameter-list word of a filter line back into its Exclude state and entries.

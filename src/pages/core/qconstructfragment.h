@@ -11,7 +11,7 @@ struct QConstructChoice
 {
     bool exclude = false;
     bool analysis = false;
-    QString letters;  ///< checked constructs; from a decode, the known ones in fragment order
+    QString letters; ///< checked constructs; from a decode, the known ones in fragment order
 };
 
 /// The q fragment: [-]q/ then "/" when Analysis is checked, then the letters in fixed order;

@@ -49,8 +49,8 @@ SymbolTable::Loaded SymbolTable::fromFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         Loaded loaded;
-        loaded.problems.append(QStringLiteral("%1 could not be read: %2. The symbol list is empty.")
-                                   .arg(path, file.errorString()));
+        loaded.problems.append(
+            QStringLiteral("%1 could not be read: %2. The symbol list is empty.").arg(path, file.errorString()));
         return loaded;
     }
     return fromBytes(file.readAll(), path);

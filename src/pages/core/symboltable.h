@@ -55,7 +55,7 @@ struct SymbolTable::Loaded
 struct SymbolChoice
 {
     bool exclude = false;
-    QStringList codes;  ///< one per list entry, empty for a name not in the table
+    QStringList codes; ///< one per list entry, empty for a name not in the table
     QString overlay;
 };
 
@@ -67,8 +67,8 @@ QString symbolFragment(const SymbolChoice &choice);
 struct SymbolDecode
 {
     bool exclude = false;
-    QStringList names;               ///< names to append, empty for a code not in the table
-    std::optional<QString> overlay;  ///< set only when the word has an overlay piece
+    QStringList names; ///< names to append, empty for a code not in the table
+    std::optional<QString> overlay; ///< set only when the word has an overlay piece
 };
 
 /// Reads an s word: piece 1 holds primary-table symbols, piece 2 alternate-table ones (read back as

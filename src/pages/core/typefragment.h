@@ -11,9 +11,9 @@ inline constexpr QStringView kTypeLetters = u"imnopqstuw";
 struct TypeChoice
 {
     bool exclude = false;
-    QString letters;   ///< the letters of the checked boxes, in any order
-    QString callsign;  ///< as typed
-    QString range;     ///< as typed
+    QString letters; ///< the letters of the checked boxes, in any order
+    QString callsign; ///< as typed
+    QString range; ///< as typed
 };
 
 /// The type fragment: [-]t/letters[/STATION[/range]], the letters in alphabetical order and the
@@ -26,7 +26,7 @@ QString typeFragment(const TypeChoice &choice);
 struct TypeDecode
 {
     bool exclude = false;
-    QString letters;  ///< the known letters found in piece 1, each once, alphabetically
+    QString letters; ///< the known letters found in piece 1, each once, alphabetically
     std::optional<QString> callsign;
     std::optional<QString> range;
 };

@@ -1,7 +1,9 @@
 #include "pages/gui/controls.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -36,4 +38,17 @@ QGroupBox *namedGroup(const QString &name, const QString &caption, QWidget *pare
     if (!name.isEmpty())
         group->setObjectName(name);
     return group;
+}
+
+QGridLayout *layOutStation(QGroupBox *group, QLineEdit *callsign, QLineEdit *range)
+{
+    auto *grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("Callsign"), group), 0, 0);
+    grid->addWidget(callsign, 0, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Range"), group), 1, 0);
+    grid->addWidget(range, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Km"), group), 1, 2);
+    callsign->setMinimumWidth(97);
+    range->setMaximumWidth(60);
+    return grid;
 }

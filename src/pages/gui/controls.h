@@ -3,6 +3,7 @@
 #include <QString>
 
 class QCheckBox;
+class QGridLayout;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -15,3 +16,7 @@ QCheckBox *namedCheckBox(const QString &name, const QString &caption, QWidget *p
 QLineEdit *namedLineEdit(const QString &name, QWidget *parent);
 /// A framed group; captions carry a blank at both ends, as every frame of the pages does.
 QGroupBox *namedGroup(const QString &name, const QString &caption, QWidget *parent);
+
+/// The "Callsign" and "Range ... Km" rows of a station, laid out in a group; returns the grid so a
+/// page can add its own rows below.
+QGridLayout *layOutStation(QGroupBox *group, QLineEdit *callsign, QLineEdit *range);

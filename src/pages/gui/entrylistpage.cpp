@@ -9,8 +9,7 @@ EntryListPage::EntryListPage(const Kind &kind, const QString &listName, Dialogs 
     : FragmentPage(kind, ExcludePlacement::AmongInputs, parent)
     , m_dialogs(dialogs)
     , m_list(createEntryList(listName, this))
-{
-}
+{ }
 
 QListWidget *EntryListPage::list() const
 {

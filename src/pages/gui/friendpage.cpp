@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,14 +22,7 @@ FriendPage::FriendPage(Dialogs &dialogs, QWidget *parent)
     connect(remove, &QPushButton::clicked, this, &FriendPage::removeEntry);
 
     QGroupBox *station = namedGroup(QStringLiteral("friend_frame"), QStringLiteral(" Friend Station "), this);
-    auto *stationGrid = new QGridLayout(station);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Callsign"), station), 0, 0);
-    stationGrid->addWidget(m_callsign, 0, 1, 1, 2);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Range"), station), 1, 0);
-    stationGrid->addWidget(m_range, 1, 1);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Km"), station), 1, 2);
-    stationGrid->addWidget(excludeBox(), 2, 1, 1, 2);
-    m_range->setMaximumWidth(70);
+    layOutStation(station, m_callsign, m_range)->addWidget(excludeBox(), 2, 1, 1, 2);
 
     QGroupBox *frame = namedGroup(QString(), QStringLiteral(" Friend "), this);
     auto *grid = new QGridLayout(frame);

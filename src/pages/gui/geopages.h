@@ -53,6 +53,6 @@ protected:
 private:
     void takePickedArea(const QString &callbackText);
 
-    std::array<QLineEdit *, 4> m_corners{};  ///< latitude 1, longitude 1, latitude 2, longitude 2
+    std::array<QLineEdit *, 4> m_corners{}; ///< latitude 1, longitude 1, latitude 2, longitude 2
     QLineEdit *m_callback;
 };

@@ -7,8 +7,8 @@
 #include "pages/gui/listbox.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -16,13 +16,12 @@
 const std::array<ListPageSpec, 5> &ListPage::specs()
 {
     static const std::array<ListPageSpec, 5> table{{
-        {u'b', u" Budlist ", u"List2", u"budlist_Command1", u"Add Callsign", u"budlist_command2",
-         u"Enter callsign", true},
+        {u'b', u" Budlist ", u"List2", u"budlist_Command1", u"Add Callsign", u"budlist_command2", u"Enter callsign",
+         true},
         {u'd', u" Digipeater ", u"List3", u"digi_add", u"Add Digi", u"digi_remove", u"Enter callsign", true},
         {u'u', u" Unproto ", u"List8", u"unproto_add", u"Add Unproto", u"unproto_remove",
          u"Enter unproto (or destination field)", true},
-        {u'e', u" Port of entry ", u"List9", u"port_add", u"Add Port Entry", u"port_remove", u"Enter callsign",
-         true},
+        {u'e', u" Port of entry ", u"List9", u"port_add", u"Add Port Entry", u"port_remove", u"Enter callsign", true},
         {u'o', u" Object ", u"List7", u"object_add", u"Add Object", u"object_remove", u"Enter object", false},
     }};
     return table;

@@ -20,7 +20,7 @@ struct ListPageSpec
     QStringView addCaption;
     QStringView removeName;
     QStringView prompt;
-    bool upperCase;  ///< entries typed by the user are stored in upper case
+    bool upperCase; ///< entries typed by the user are stored in upper case
 };
 
 /// A page whose fragment is a list of free texts typed one at a time: budlist, digipeater, object,

@@ -5,7 +5,6 @@
 #include "pages/gui/controls.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,14 +80,7 @@ TypePage::TypePage(QWidget *parent)
     connect(m_range, &QLineEdit::textChanged, this, &TypePage::rebuildUnlessFilling);
 
     QGroupBox *station = namedGroup(QString(), QStringLiteral(" From Station "), this);
-    auto *stationGrid = new QGridLayout(station);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Callsign"), station), 0, 0);
-    stationGrid->addWidget(m_callsign, 0, 1, 1, 2);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Range"), station), 1, 0);
-    stationGrid->addWidget(m_range, 1, 1);
-    stationGrid->addWidget(new QLabel(QStringLiteral("Km"), station), 1, 2);
-    m_callsign->setMinimumWidth(97);
-    m_range->setMaximumWidth(60);
+    layOutStation(station, m_callsign, m_range);
 
     auto *optional = new QVBoxLayout;
     optional->addStretch(1);
