@@ -1,6 +1,7 @@
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
 
@@ -12,7 +13,8 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     DesktopTextViewer viewer;
-    Form1 window({dialogs, viewer, QApplication::applicationDirPath()});
+    const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
+    Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
     window.start();
     window.show();
     return QApplication::exec();

@@ -4,8 +4,10 @@
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTabWidget>
 
 #include <cstdio>
@@ -13,13 +15,17 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Settings of a UI-View32 on this machine must not reach into the figures or the picture.
+    QStandardPaths::setTestModeEnabled(true);
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: varnock_screenshot FILE.png [PAGE]\n");
         return 2;
     }
     QtDialogs dialogs;
     DesktopTextViewer viewer;
-    Form1 window({dialogs, viewer, QApplication::applicationDirPath()});
+    // Pictures and figures of Varnock alone, without a UI-View32 to talk to.
+    const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
+    Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
     window.start();
     window.decodeFilter(QStringLiteral("filter b/G*/M*/2E0* t/pw/G4ABC/50 d/WIDE2 m/100 f/M0XYZ/25 q//CI "
                                        "s/>_// -u/APZ* e/T2UK"));

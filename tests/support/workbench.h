@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/gui/form1.h"
+#include "support/fakeuiview.h"
 #include "support/recordingviewer.h"
 #include "support/scripteddialogs.h"
+#include "support/uiviewinstall.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -10,10 +12,16 @@
 /// A started main window with scripted dialogs, as the tests drive it.
 struct Workbench
 {
-    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath())
-        : form({dialogs, viewer, programFolder})
+    /// A window started at once, or left for the test to start after it has set up UI-View32.
+    enum class Start { Now, Later };
+
+    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath(),
+                       Start start = Start::Now)
+        : form({dialogs, viewer, uiview, programFolder, [this] { return now; }})
     {
-        form.start();
+        isolateUserSettings();
+        if (start == Start::Now)
+            form.start();
     }
 
     /// The widget of that object name; the test fails loudly when there is none.
@@ -28,5 +36,7 @@ struct Workbench
 
     ScriptedDialogs dialogs;
     RecordingViewer viewer;
+    FakeUiView uiview;
+    QDateTime now = QDateTime(QDate(2026, 12, 7), QTime(6, 0));
     Form1 form;
 };

@@ -13,6 +13,8 @@
 #include "pages/gui/qconstructpage.h"
 #include "pages/gui/symbolpage.h"
 #include "pages/gui/typepage.h"
+#include "uiview/core/uiview32.h"
+#include "uiview/core/uiviewlink.h"
 #include "version.h"
 
 #include <QApplication>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -79,6 +82,12 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
     m_applicationDir = new QLabel(central);
     m_applicationDir->setObjectName(QStringLiteral("applicationDir"));
     m_applicationDir->hide();
+
+    m_sendTimer = new QTimer(this);
+    m_sendTimer->setObjectName(QStringLiteral("TimerSendFilter"));
+    m_sendTimer->setInterval(10000);
+    connect(m_sendTimer, &QTimer::timeout, this, &Form1::sendFilterIfChanged);
+    m_sendTimer->start();
 
     // The client area is 10905 x 8820 twips, 727 x 588 pixels at 96 dpi; the menu bar comes on top.
     resize(727, 588 + menuBar()->sizeHint().height());
@@ -186,6 +195,11 @@ QWidget *Form1::createFilterBand()
                                   QStringLiteral("Auto Send Filter Msg Via UI-View32"), band);
     m_autoArea = namedCheckBox(QStringLiteral("checkAutoSetArea"),
                                QStringLiteral("Auto Set 'Area' to Size of UI-View32 Map"), band);
+    // Following the map only helps when the new area reaches the server.
+    connect(m_autoArea, &QCheckBox::clicked, this, [this](bool ticked) {
+        if (ticked)
+            m_autoMessage->setChecked(true);
+    });
     auto *checks = new QVBoxLayout;
     checks->setSpacing(2);
     checks->addWidget(m_autoMessage);
@@ -221,25 +235,114 @@ void Form1::start()
 {
     m_tabs->setCurrentIndex(0);
     m_applicationDir->setText(QDir::toNativeSeparators(m_services.programFolder));
-    loadSymbols();
+    // No step stops start-up: each does what it can, and the user hears once of what did not work.
+    QStringList problems = loadSymbols();
+    if (isUIView32Installed()) {
+        problems += startUIView32Link();
+    } else {
+        for (const char *name : {"Command6", "Command8", "Command13", "Command9"})
+            findChild<QPushButton *>(QLatin1StringView(name))->setEnabled(false);
+    }
     m_status->setText(versionLabel());
+    if (!problems.isEmpty())
+        m_services.dialogs.tell(this, QStringLiteral("Varnock has started, but:\n\n") + problems.join(u'\n'));
 }
 
-void Form1::loadSymbols()
+QStringList Form1::loadSymbols()
 {
-    // Whatever the symbol file lacks, start-up goes on: the user is told once, and the symbol page
-    // offers what could be read.
     QStringList problems = m_symbolPage->loadSymbols(m_applicationDir->text());
-    if (problems.isEmpty())
-        return;
     constexpr int shown = 10;
     if (problems.size() > shown) {
         const qsizetype more = problems.size() - shown;
         problems.resize(shown);
-        problems.append(QStringLiteral("... and %1 more.").arg(more));
+        problems.append(QStringLiteral("... and %1 more problems with the symbol list.").arg(more));
     }
-    m_services.dialogs.tell(this,
-                            QStringLiteral("The symbol list could not be read in full.\n\n") + problems.join(u'\n'));
+    return problems;
+}
+
+QStringList Form1::startUIView32Link()
+{
+    QStringList problems;
+    if (const QString problem = loadUIView32Filter(); !problem.isEmpty())
+        problems.append(problem);
+
+    QString error;
+    if (writeAddOnFile(findUIView32(), m_applicationDir->text(), &error) == AddOnFile::NotWritten)
+        problems.append(QStringLiteral("Varnock could not add itself to UI-View32's add-ons (%1): %2")
+                            .arg(QDir::toNativeSeparators(findUIView32() + QStringLiteral("Varnock.xtr")), error));
+
+    mUIV = m_services.uiview.createApplication();
+    if (!mUIV) {
+        problems.append(QStringLiteral("UI-View32 could not be reached, so the filter cannot be sent through it "
+                                       "and the area cannot follow its map."));
+        return problems;
+    }
+    connect(mUIV.get(), &UiViewApplication::UIView32IsClosing, this, &Form1::exitProgram);
+    mUivMap = mUIV->currentMap();
+    if (!mUivMap) {
+        problems.append(QStringLiteral("UI-View32's map could not be reached, so the area cannot follow it."));
+        return problems;
+    }
+    connect(mUivMap.get(), &UiViewMap::MapHasChanged, this, &Form1::followMapChange);
+    return problems;
+}
+
+QString Form1::loadUIView32Filter()
+{
+    QFile ini(findUIView32() + uiviewIniName());
+    if (!ini.open(QIODevice::ReadOnly))
+        return QStringLiteral("UI-View32's settings %1 could not be read (%2), so its logon filter was not loaded.")
+            .arg(QDir::toNativeSeparators(ini.fileName()), ini.errorString());
+    if (const std::optional<QString> filter = logonFilterFromIni(ini.readAll()))
+        withPagesHidden([this, &filter] { decodeFilter(*filter); });
+    return {};
+}
+
+void Form1::sendFilterIfChanged()
+{
+    if (!m_autoMessage->isChecked() || !isUIView32Installed())
+        return;
+    const QString line = filterLine();
+    if (line == m_lastSentFilter)
+        return;
+    // UI-View32 may have been installed after start-up, when no application object was made.
+    if (!mUIV)
+        return;
+    const QString server = QStringLiteral("SERVER");
+    const auto send = [&](const QString &text) {
+        return mUIV->sendAprsMessage(server, QString(), 100, QStringLiteral("A"), text);
+    };
+    bool sent = send(QStringLiteral("filter default"));
+    if (sent && trimBlanks(line) != u"filter")
+        sent = send(line);
+    if (!sent) {
+        // The line stays unsent, so the next tick tries again.
+        if (m_sendFailingSince.isNull())
+            m_sendFailingSince = m_services.now();
+        m_status->setText(QStringLiteral("%1   The filter could not be sent through UI-View32 since %2.")
+                              .arg(versionLabel(), m_sendFailingSince.toString(QStringLiteral("HH:mm:ss"))));
+        return;
+    }
+    m_lastSentFilter = line;
+    if (!m_sendFailingSince.isNull()) {
+        m_sendFailingSince = QDateTime();
+        m_status->setText(versionLabel());
+    }
+}
+
+QString Form1::lastSentFilter() const
+{
+    return m_lastSentFilter;
+}
+
+void Form1::followMapChange()
+{
+    if (!m_autoArea->isChecked())
+        return;
+    if (const std::optional<QString> mapFile = mUivMap->mapFileName()) {
+        loadMapCornersFromInf(*mapFile);
+        setAreaFromMap();
+    }
 }
 
 void Form1::loadMapCornersFromInf(const QString &mapPath)

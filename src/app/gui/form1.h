@@ -2,9 +2,12 @@
 
 #include "geo/core/coordinates.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class Dialogs;
 class FilterLineBox;
@@ -15,6 +18,10 @@ class QTabWidget;
 class AreaPage;
 class SymbolPage;
 class TextViewer;
+class QTimer;
+class UiViewApplication;
+class UiViewConnector;
+class UiViewMap;
 struct Kind;
 
 /// What the main window needs from outside: the modal boxes, the help viewer and its own folder.
@@ -22,7 +29,9 @@ struct Form1Services
 {
     Dialogs &dialogs;
     TextViewer &viewer;
+    UiViewConnector &uiview;
     QString programFolder; ///< the folder of the executable, without a trailing separator
+    std::function<QDateTime()> now = &QDateTime::currentDateTime;
 };
 
 /// The main window: the page buttons, the twelve pages and the filter band.
@@ -54,6 +63,17 @@ public:
     /// Replaces the area page's entries by the box of the current map corners.
     void setAreaFromMap();
 
+    /// Reads UI-View32's logon filter from its settings file and decodes it into the pages.
+    /// Returns what went wrong, or the empty text.
+    QString loadUIView32Filter();
+
+    /// The send timer's tick: sends "filter default" and the filter line to the server through
+    /// UI-View32 when automatic sending is on and the line differs from the one sent last.
+    void sendFilterIfChanged();
+
+    /// The filter line as it stood after the last tick that sent it.
+    QString lastSentFilter() const;
+
     /// The text of the filter line box.
     QString filterLine() const;
 
@@ -68,7 +88,9 @@ private:
     QWidget *createFilterBand();
     QWidget *createStatusBand();
 
-    void loadSymbols();
+    QStringList loadSymbols();
+    QStringList startUIView32Link();
+    void followMapChange();
     void showRebuiltPage(FragmentPage *page);
     /// Runs an operation that rebuilds many pages with the tab control hidden, then shows page 0.
     template<typename Operation>
@@ -92,6 +114,11 @@ private:
     QCheckBox *m_autoArea = nullptr;
     QLabel *m_applicationDir = nullptr;
     QLabel *m_status = nullptr;
+    QTimer *m_sendTimer = nullptr;
+    std::unique_ptr<UiViewApplication> mUIV;
+    std::unique_ptr<UiViewMap> mUivMap;
+    QString m_lastSentFilter;
+    QDateTime m_sendFailingSince;  ///< when sending began to fail; null while it works
 };
 
 /// The version as the status label shows it: "v1.1.0".

@@ -1,9 +1,9 @@
 #include "geo/core/coordinates.h"
 
+#include "app/core/textlines.h"
 #include "geo/core/numbers.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -88,9 +88,8 @@ QString mapInfoPath(const QString &mapPath)
 
 std::optional<QStringList> readMapInfoValues(const QByteArray &bytes)
 {
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
     QStringList values;
-    for (const QString &line : QString::fromLatin1(bytes).split(lineEnd)) {
+    for (const QString &line : textLines(QString::fromLatin1(bytes))) {
         if (line.trimmed().isEmpty())
             continue;
         values += lineValues(line);

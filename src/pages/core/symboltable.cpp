@@ -1,24 +1,10 @@
 #include "pages/core/symboltable.h"
 
 #include "app/core/filterline.h"
+#include "app/core/textlines.h"
 #include "pages/core/fragmentsyntax.h"
 
 #include <QFile>
-#include <QRegularExpression>
-
-namespace {
-
-/// Splits a file's text into lines at CR LF, LF or a lone CR; a final line end adds no empty line.
-QStringList textLines(const QString &text)
-{
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = text.split(lineEnd);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-} // namespace
 
 SymbolTable::Loaded SymbolTable::fromBytes(const QByteArray &bytes, const QString &fileName)
 {

@@ -1,0 +1,63 @@
+#include "uiview/win/comlink.h"
+
+#include "uiview/win/comautomation.h"
+
+namespace {
+
+class ComMap final : public UiViewMap
+{
+public:
+    explicit ComMap(std::unique_ptr<uiviewcom::Map> map)
+        : m_map(std::move(map))
+    {
+        m_map->onChanged([this] { Q_EMIT MapHasChanged(); });
+    }
+
+    std::optional<bool> copyMapToClipboard(int width, int height) override
+    {
+        return m_map->copyMapToClipboard(width, height);
+    }
+    std::optional<QString> mapFileName() override
+    {
+        const std::optional<std::wstring> name = m_map->mapFileName();
+        return name ? std::optional<QString>(QString::fromStdWString(*name)) : std::nullopt;
+    }
+    std::optional<qint16> mapHeight() override { return m_map->mapHeight(); }
+    std::optional<qint16> mapWidth() override { return m_map->mapWidth(); }
+
+private:
+    std::unique_ptr<uiviewcom::Map> m_map;
+};
+
+class ComApplication final : public UiViewApplication
+{
+public:
+    explicit ComApplication(std::unique_ptr<uiviewcom::Application> application)
+        : m_application(std::move(application))
+    {
+        m_application->onClosing([this] { Q_EMIT UIView32IsClosing(); });
+    }
+
+    std::unique_ptr<UiViewMap> currentMap() override
+    {
+        std::unique_ptr<uiviewcom::Map> map = m_application->currentMap();
+        return map ? std::make_unique<ComMap>(std::move(map)) : nullptr;
+    }
+    bool sendAprsMessage(const QString &addressee, const QString &path, qint32 count, const QString &kind,
+                         const QString &text) override
+    {
+        return m_application->sendAprsMessage(addressee.toStdWString(), path.toStdWString(), count,
+                                              kind.toStdWString(), text.toStdWString());
+    }
+
+private:
+    std::unique_ptr<uiviewcom::Application> m_application;
+};
+
+} // namespace
+
+std::unique_ptr<UiViewApplication> ComConnector::createApplication()
+{
+    std::unique_ptr<uiviewcom::Application> application = uiviewcom::Application::create();
+    return application ? std::make_unique<ComApplication>(std::move(application)) : nullptr;
+}
