@@ -4,12 +4,12 @@
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
-#include "uiview/core/uiviewlink.h"
 #include "geo/core/coordinates.h"
+#include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <functional>

@@ -30,7 +30,7 @@ void TestUiView32::initTestCase()
 void TestUiView32::logonFilter_data()
 {
     QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("filter");  // null: no logon filter
+    QTest::addColumn<QString>("filter"); // null: no logon filter
 
     QTest::newRow("quoted") << QByteArray("[APRServe]\r\nEXTRA_LOGON_TEXT=\"filter b/G* r/51/-1/100\"\r\n")
                             << u"filter b/G* r/51/-1/100"_s;
@@ -41,7 +41,8 @@ void TestUiView32::logonFilter_data()
     QTest::newRow("header with blanks after") << QByteArray("[APRServe]  \nEXTRA_LOGON_TEXT=b/A\n") << u"b/A"_s;
     QTest::newRow("key not first") << QByteArray("[APRServe]\nX EXTRA_LOGON_TEXT=b/A\n") << u"T=b/A"_s;
     QTest::newRow("key case") << QByteArray("[APRServe]\nextra_logon_text=b/A\n") << QString();
-    QTest::newRow("last wins") << QByteArray("[APRServe]\nEXTRA_LOGON_TEXT=b/A\n[x]\n[APRServe]\nEXTRA_LOGON_TEXT=d/B\n")
+    QTest::newRow("last wins") << QByteArray(
+        "[APRServe]\nEXTRA_LOGON_TEXT=b/A\n[x]\n[APRServe]\nEXTRA_LOGON_TEXT=d/B\n")
                                << u"d/B"_s;
     QTest::newRow("empty value") << QByteArray("[APRServe]\nEXTRA_LOGON_TEXT=\n") << QString(u""_s);
     QTest::newRow("section ends") << QByteArray("[APRServe]\n[Next]\nEXTRA_LOGON_TEXT=b/A\n") << QString();
@@ -80,7 +81,7 @@ void TestUiView32::findsTheRecordedFolder()
         QVERIFY(isUIView32Installed());
         QCOMPARE(findUIView32(), install.folder());
         install.record(QString());
-        QVERIFY(!isUIView32Installed());  // read afresh, an empty value is none
+        QVERIFY(!isUIView32Installed()); // read afresh, an empty value is none
     }
     QVERIFY(!isUIView32Installed());
 }
@@ -120,7 +121,7 @@ void TestUiView32::addOnFileThatCannotBeWritten()
     QString error;
     QCOMPARE(writeAddOnFile(folder, u"/opt"_s, &error), AddOnFile::NotWritten);
     QVERIFY(!error.isEmpty());
-    QCOMPARE(QDir(install.folder()).entryList(QDir::Files | QDir::Hidden), QStringList());  // nothing partial left
+    QCOMPARE(QDir(install.folder()).entryList(QDir::Files | QDir::Hidden), QStringList()); // nothing partial left
 }
 
 QTEST_GUILESS_MAIN(TestUiView32)

@@ -8,8 +8,7 @@ class FakeMap final : public UiViewMap
 public:
     explicit FakeMap(FakeUiView &uiview)
         : m_uiview(uiview)
-    {
-    }
+    { }
 
     std::optional<bool> copyMapToClipboard(int width, int height) override
     {
@@ -53,8 +52,7 @@ class FakeApplication final : public UiViewApplication
 public:
     explicit FakeApplication(FakeUiView &uiview)
         : m_uiview(uiview)
-    {
-    }
+    { }
 
     std::unique_ptr<UiViewMap> currentMap() override
     {

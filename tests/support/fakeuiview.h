@@ -31,7 +31,7 @@ public:
     QStringList messages() const;
 
     QList<Call> calls;
-    QSet<QString> failing;  ///< names of the calls that fail: "createApplication", "currentMap", ...
+    QSet<QString> failing; ///< names of the calls that fail: "createApplication", "currentMap", ...
     QString mapFile = QStringLiteral("C:\\maps\\map1.gif");
     QImage mapImage;
 

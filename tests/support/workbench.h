@@ -15,8 +15,7 @@ struct Workbench
     /// A window started at once, or left for the test to start after it has set up UI-View32.
     enum class Start { Now, Later };
 
-    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath(),
-                       Start start = Start::Now)
+    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath(), Start start = Start::Now)
         : form({dialogs, viewer, uiview, programFolder, [this] { return now; }})
     {
         isolateUserSettings();

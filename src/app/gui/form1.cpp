@@ -309,9 +309,8 @@ void Form1::sendFilterIfChanged()
     if (!mUIV)
         return;
     const QString server = QStringLiteral("SERVER");
-    const auto send = [&](const QString &text) {
-        return mUIV->sendAprsMessage(server, QString(), 100, QStringLiteral("A"), text);
-    };
+    const auto send
+        = [&](const QString &text) { return mUIV->sendAprsMessage(server, QString(), 100, QStringLiteral("A"), text); };
     bool sent = send(QStringLiteral("filter default"));
     if (sent && trimBlanks(line) != u"filter")
         sent = send(line);

@@ -118,7 +118,7 @@ private:
     std::unique_ptr<UiViewApplication> mUIV;
     std::unique_ptr<UiViewMap> mUivMap;
     QString m_lastSentFilter;
-    QDateTime m_sendFailingSince;  ///< when sending began to fail; null while it works
+    QDateTime m_sendFailingSince; ///< when sending began to fail; null while it works
 };
 
 /// The version as the status label shows it: "v1.1.0".

@@ -73,7 +73,8 @@ AddOnFile writeAddOnFile(const QString &uiviewFolder, const QString &programFold
     if (QFile::exists(path))
         return AddOnFile::AlreadyThere;
 
-    const QString command = u'"' + QDir::toNativeSeparators(programFolder) + QDir::separator() + executableName() + u'"';
+    const QString command
+        = u'"' + QDir::toNativeSeparators(programFolder) + QDir::separator() + executableName() + u'"';
     const QString text = QStringLiteral("Varnock\r\n") + command + QStringLiteral("\r\nFalse\r\nFalse\r\n");
     // An existing entry is never rewritten, so a half-written one would stay for good: the file goes
     // through a temporary file and appears only when complete.

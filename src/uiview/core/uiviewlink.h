@@ -40,7 +40,8 @@ public:
 
     /// Has UI-View32 send an APRS message to the addressee; false when the call failed.
     virtual bool sendAprsMessage(const QString &addressee, const QString &path, qint32 count, const QString &kind,
-                                 const QString &text) = 0;
+                                 const QString &text)
+        = 0;
 
 Q_SIGNALS:
     /// UI-View32 is closing. Delivered on the UI thread.

@@ -3,10 +3,9 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
-#include <windows.h>
-
 #include <utility>
 #include <vector>
+#include <windows.h>
 
 namespace uiviewcom {
 
@@ -27,15 +26,13 @@ public:
     ComPtr() = default;
     explicit ComPtr(Interface *raw)
         : m_raw(raw)
-    {
-    }
+    { }
     ~ComPtr() { reset(); }
     ComPtr(const ComPtr &) = delete;
     ComPtr &operator=(const ComPtr &) = delete;
     ComPtr(ComPtr &&other) noexcept
         : m_raw(std::exchange(other.m_raw, nullptr))
-    {
-    }
+    { }
     ComPtr &operator=(ComPtr &&other) noexcept
     {
         if (this != &other) {
@@ -79,8 +76,7 @@ struct Bstr
 {
     explicit Bstr(const std::wstring &text)
         : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
-    {
-    }
+    { }
     ~Bstr() { SysFreeString(value); }
     Bstr(const Bstr &) = delete;
     Bstr &operator=(const Bstr &) = delete;
@@ -141,8 +137,7 @@ public:
     EventSink(const IID &events, DISPID event)
         : m_events(events)
         , m_event(event)
-    {
-    }
+    { }
 
     void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
 
@@ -243,8 +238,7 @@ struct Application::Impl
         : object(created)
         , closing(created, kApplicationEvents, kClosingEvent)
         , comStarted(started)
-    {
-    }
+    { }
     ~Impl()
     {
         if (comStarted)
@@ -260,8 +254,7 @@ struct Map::Impl
     explicit Impl(IDispatch *map)
         : object(map)
         , changed(map, kMapEvents, kMapChangedEvent)
-    {
-    }
+    { }
 };
 
 std::unique_ptr<Application> Application::create()
@@ -281,16 +274,15 @@ std::unique_ptr<Application> Application::create()
 
 Application::Application(std::unique_ptr<Impl> impl)
     : d(std::move(impl))
-{
-}
+{ }
 
 Application::~Application() = default;
 
 std::unique_ptr<Map> Application::currentMap()
 {
     Variant result;
-    if (!invoke(d->object.get(), L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value) || result.value.vt != VT_DISPATCH
-        || !result.value.pdispVal)
+    if (!invoke(d->object.get(), L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value)
+        || result.value.vt != VT_DISPATCH || !result.value.pdispVal)
         return nullptr;
     IDispatch *map = result.value.pdispVal;
     map->AddRef();
@@ -317,8 +309,7 @@ void Application::onClosing(std::function<void()> handler)
 
 Map::Map(std::unique_ptr<Impl> impl)
     : d(std::move(impl))
-{
-}
+{ }
 
 Map::~Map() = default;
 

@@ -46,8 +46,8 @@ public:
     bool sendAprsMessage(const QString &addressee, const QString &path, qint32 count, const QString &kind,
                          const QString &text) override
     {
-        return m_application->sendAprsMessage(addressee.toStdWString(), path.toStdWString(), count,
-                                              kind.toStdWString(), text.toStdWString());
+        return m_application->sendAprsMessage(addressee.toStdWString(), path.toStdWString(), count, kind.toStdWString(),
+                                              text.toStdWString());
     }
 
 private:
