@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core xdg-utils)
+packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core xdg-utils dbus)
 
 install_packages() {
     local missing=() package

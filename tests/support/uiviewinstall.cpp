@@ -13,7 +13,7 @@ QSettings userSettings()
 
 } // namespace
 
-void isolateUserSettings()
+QString isolateUserSettings()
 {
     static QTemporaryDir settingsFolder;
     static const bool isolated = [] {
@@ -21,6 +21,7 @@ void isolateUserSettings()
         return true;
     }();
     Q_UNUSED(isolated);
+    return settingsFolder.path();
 }
 
 UiViewInstall::UiViewInstall(const std::optional<QByteArray> &ini)

@@ -26,5 +26,6 @@ private:
     QTemporaryDir m_folder;
 };
 
-/// Points the user settings of this test process at a folder of its own, empty at first.
-void isolateUserSettings();
+/// Points the user settings of this test process at a folder of its own, empty at first, and
+/// returns that folder (as XDG_CONFIG_HOME for programs the test starts).
+QString isolateUserSettings();

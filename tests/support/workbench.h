@@ -15,8 +15,10 @@ struct Workbench
     /// A window started at once, or left for the test to start after it has set up UI-View32.
     enum class Start { Now, Later };
 
-    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath(), Start start = Start::Now)
-        : form({dialogs, viewer, uiview, programFolder, [this] { return now; }})
+    /// The window talks to the recording UI-View32 unless it is given another link.
+    explicit Workbench(const QString &programFolder = QCoreApplication::applicationDirPath(), Start start = Start::Now,
+                       UiViewConnector *link = nullptr)
+        : form({dialogs, viewer, link ? *link : uiview, programFolder, [this] { return now; }})
     {
         isolateUserSettings();
         if (start == Start::Now)

@@ -58,5 +58,5 @@ public:
     virtual std::unique_ptr<UiViewApplication> createApplication() = 0;
 };
 
-/// The connector of this platform: COM automation on Windows.
+/// The connector of this platform: COM automation on Windows, the session bus elsewhere.
 std::unique_ptr<UiViewConnector> createPlatformConnector();
