@@ -8,6 +8,7 @@
 #include "pages/gui/controls.h"
 #include "pages/gui/friendpage.h"
 #include "pages/gui/geopages.h"
+#include "pages/gui/listbox.h"
 #include "pages/gui/listpage.h"
 #include "pages/gui/myrangepage.h"
 #include "pages/gui/qconstructpage.h"
@@ -171,10 +172,20 @@ FragmentPage *Form1::createPage(const Kind &kind)
         return new MyRangePage(m_tabs);
     case u'f':
         return new FriendPage(m_services.dialogs, m_tabs);
-    case u'r':
-        return new RangePage(m_services.dialogs, m_tabs);
+    case u'r': {
+        auto *range = new RangePage(m_services.dialogs, m_tabs);
+        connect(range, &RangePage::pickOnMap, this, [this, range] { pickOnMap(range->callbackBox()); });
+        connect(range, &RangePage::showOnMap, this, [this, range] {
+            showOnMap(range->callbackBox(), rangeFigures(walkList(range->list())));
+        });
+        return range;
+    }
     default:
         m_areaPage = new AreaPage(m_services.dialogs, m_tabs);
+        connect(m_areaPage, &AreaPage::pickOnMap, this, [this] { pickOnMap(m_areaPage->callbackBox()); });
+        connect(m_areaPage, &AreaPage::showOnMap, this, [this] {
+            showOnMap(m_areaPage->callbackBox(), areaFigures(walkList(m_areaPage->list())));
+        });
         return m_areaPage;
     }
 }
@@ -362,6 +373,52 @@ const MapCorners &Form1::mapCorners() const
 void Form1::setAreaFromMap()
 {
     m_areaPage->setAreaFromMap(m_mapCorners);
+}
+
+MapWindow *Form1::mapWindow() const
+{
+    return m_mapWindow;
+}
+
+MapWindow *Form1::openMapWindow()
+{
+    // Every opening is a fresh window with UI-View32 objects of its own.
+    if (m_mapWindow) {
+        m_mapWindow->close();
+        delete m_mapWindow;
+    }
+    QCoreApplication::processEvents();
+    auto *window = new MapWindow(m_mapState, m_services.uiview, m_services.dialogs);
+    if (!window->isLinked()) {
+        delete window;
+        return nullptr;
+    }
+    m_mapWindow = window;
+    window->show();
+    return window;
+}
+
+void Form1::pickOnMap(QLineEdit *callbackBox)
+{
+    if (MapWindow *window = openMapWindow()) {
+        window->setCallback(callbackBox);
+        window->setNumberOfPositionsRequired(2);
+    }
+}
+
+void Form1::showOnMap(QLineEdit *callbackBox, const QList<MapFigure> &figures)
+{
+    MapWindow *window = openMapWindow();
+    if (!window)
+        return;
+    window->setCallback(callbackBox);
+    window->setNumberOfPositionsRequired(-1);
+    for (const MapFigure &figure : figures) {
+        if (figure.shape == MapFigure::Shape::Point)
+            window->printPoint(figure.fromLat, figure.fromLon);
+        else
+            window->printLine(figure.fromLat, figure.fromLon, figure.toLat, figure.toLon, false);
+    }
 }
 
 void Form1::buildMainFilter()

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "geo/core/coordinates.h"
+#include "mappicker/core/figures.h"
+#include "mappicker/gui/mapwindow.h"
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -14,8 +17,10 @@ class FilterLineBox;
 class FragmentPage;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QTabWidget;
 class AreaPage;
+class MapWindow;
 class SymbolPage;
 class TextViewer;
 class QTimer;
@@ -74,6 +79,9 @@ public:
     /// The filter line as it stood after the last tick that sent it.
     QString lastSentFilter() const;
 
+    /// The open map window, if any.
+    MapWindow *mapWindow() const;
+
     /// The text of the filter line box.
     QString filterLine() const;
 
@@ -91,6 +99,9 @@ private:
     QStringList loadSymbols();
     QStringList startUIView32Link();
     void followMapChange();
+    MapWindow *openMapWindow();
+    void pickOnMap(QLineEdit *callbackBox);
+    void showOnMap(QLineEdit *callbackBox, const QList<MapFigure> &figures);
     void showRebuiltPage(FragmentPage *page);
     /// Runs an operation that rebuilds many pages with the tab control hidden, then shows page 0.
     template<typename Operation>
@@ -109,6 +120,8 @@ private:
     SymbolPage *m_symbolPage = nullptr;
     AreaPage *m_areaPage = nullptr;
     MapCorners m_mapCorners; ///< 0 until an information file was read
+    MapPickerState m_mapState;
+    QPointer<MapWindow> m_mapWindow;
     FilterLineBox *m_filterLine = nullptr;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;

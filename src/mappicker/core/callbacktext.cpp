@@ -6,6 +6,15 @@
 
 #include <algorithm>
 
+QString callbackText(const QList<PickedPosition> &positions)
+{
+    QString text;
+    for (const PickedPosition &position : positions)
+        text += singleText(position.latitude) + u';' + singleText(position.longitude) + u';'
+            + singleText(position.distance) + u'$';
+    return text;
+}
+
 std::optional<QList<PickedPosition>> parseCallbackText(const QString &text, int fields)
 {
     QStringList positions = text.split(u'$');

@@ -13,6 +13,10 @@ struct PickedPosition
     float distance = 0; ///< kilometres from the previous position; 0 for the first
 };
 
+/// The callback text of picked positions: "latitude;longitude;distance$" for each, every number
+/// written by the locale's number conventions as a 32-bit value.
+QString callbackText(const QList<PickedPosition> &positions);
+
 /// Reads a callback text: positions ended by "$", fields "latitude;longitude;distance" written by the
 /// locale's number conventions. Nothing when any position is malformed or fewer than two are given.
 /// `fields` is how many fields every position must have (2 or 3).

@@ -61,7 +61,9 @@ RangePage::RangePage(Dialogs &dialogs, QWidget *parent)
     QPushButton *remove = namedButton(QStringLiteral("Command5"), QStringLiteral("Remove"), this);
     connect(remove, &QPushButton::clicked, this, &RangePage::removeEntry);
     QPushButton *select = namedButton(QStringLiteral("Command8"), QStringLiteral("UI-View32 Select"), this);
+    connect(select, &QPushButton::clicked, this, &RangePage::pickOnMap);
     QPushButton *display = namedButton(QStringLiteral("Command6"), QStringLiteral("Display UI-View32"), this);
+    connect(display, &QPushButton::clicked, this, &RangePage::showOnMap);
 
     QGroupBox *inputs = namedGroup(QString(), QStringLiteral(" New Range "), this);
     auto *grid = new QGridLayout(inputs);
@@ -125,7 +127,9 @@ AreaPage::AreaPage(Dialogs &dialogs, QWidget *parent)
     QPushButton *remove = namedButton(QStringLiteral("Command10"), QStringLiteral("Remove"), this);
     connect(remove, &QPushButton::clicked, this, &AreaPage::removeEntry);
     QPushButton *select = namedButton(QStringLiteral("Command9"), QStringLiteral("UI-View32 Select"), this);
+    connect(select, &QPushButton::clicked, this, &AreaPage::pickOnMap);
     QPushButton *display = namedButton(QStringLiteral("Command13"), QStringLiteral("Display UI-View32"), this);
+    connect(display, &QPushButton::clicked, this, &AreaPage::showOnMap);
 
     QGroupBox *inputs = namedGroup(QString(), QStringLiteral(" New Area "), this);
     auto *grid = new QGridLayout(inputs);

@@ -19,6 +19,12 @@ public:
     /// The hidden box the map picker writes its callback text into.
     QLineEdit *callbackBox() const;
 
+Q_SIGNALS:
+    /// "UI-View32 Select": the user wants to pick a range on the map.
+    void pickOnMap();
+    /// "Display UI-View32": the user wants to see the ranges on the map.
+    void showOnMap();
+
 protected:
     QString newEntry() const override;
     void clearInputs() override;
@@ -45,6 +51,12 @@ public:
 
     /// Replaces every entry by the one box that covers a map; the inputs and Exclude stay as they are.
     void setAreaFromMap(const MapCorners &corners);
+
+Q_SIGNALS:
+    /// "UI-View32 Select": the user wants to pick an area on the map.
+    void pickOnMap();
+    /// "Display UI-View32": the user wants to see the areas on the map.
+    void showOnMap();
 
 protected:
     QString newEntry() const override;
