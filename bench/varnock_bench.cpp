@@ -5,11 +5,16 @@
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "geo/core/coordinates.h"
+#include "mappicker/gui/mapwindow.h"
+#include "support/fakeuiview.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -107,5 +112,33 @@ int main(int argc, char *argv[])
     // No step matches a range beyond the circle of latitude, so all 60000 steps run.
     const double search = bestOf(5, [] { convertRangetoLongitude(QStringLiteral("89"), QStringLiteral("1"), 30000); });
     report(QStringLiteral("range to longitude, 60000 steps"), search, 0, "");
+
+    // One fetch of UI-View32's map: through the clipboard, with its corners and scale. The image is
+    // shared, not copied, on its way; over the session bus it travels as PNG, measured apart.
+    QTemporaryDir maps;
+    QFile inf(maps.filePath(QStringLiteral("map.inf")));
+    if (inf.open(QIODevice::WriteOnly))
+        inf.write("51.30.00N,001.30.00W\r\n50.30.00N,000.30.00E\r\nx\r\n");
+    inf.close();
+    FakeUiView map;
+    map.mapFile = maps.filePath(QStringLiteral("map.gif"));
+    MapPickerState state;
+    for (int side : {2000, 8000}) {
+        map.mapImage = QImage(side, side, QImage::Format_RGB32);
+        map.mapImage.fill(Qt::darkGreen);
+        MapWindow window(state, map, dialogs);
+        window.show();
+        QApplication::processEvents();
+        const double ms = bestOf(3, [&] { window.grabUIView32Image(); });
+        report(QStringLiteral("grab a map of %1 x %1 pixels").arg(side), ms, 0, "");
+        const double png = bestOf(1, [&] {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            map.mapImage.save(&buffer, "PNG");
+            QImage::fromData(bytes);
+        });
+        report(QStringLiteral("  the same map as PNG there and back (bus)"), png, 0, "");
+    }
     return 0;
 }

@@ -1,4 +1,6 @@
 // Varnock beside the UI-View32 stand-in, across two processes on a private session bus.
+#include "mappicker/gui/mapwindow.h"
+#include "support/mapmouse.h"
 #include "support/workbench.h"
 #include "uiview/dbus/dbuslink.h"
 
@@ -90,6 +92,7 @@ private Q_SLOTS:
     void besideTheStandin();
     void varnockEndsWithTheStandin();
     void standinVanishes();
+    void pickRangeOnTheSampleMap();
     void withoutTheStandin();
 };
 
@@ -178,6 +181,28 @@ void TestEndToEnd::standinVanishes()
     QVERIFY(bench.find<QLabel>(u"status"_s)->text().contains(u"could not be sent"_s));
     bench.form.decodeFilter(u"b/B"_s); // the window still works
     QCOMPARE(bench.form.filterLine(), u"filter b/B"_s);
+}
+
+void TestEndToEnd::pickRangeOnTheSampleMap()
+{
+    Standin standin;
+    QVERIFY(standin.serving());
+    DBusConnector link;
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link);
+    bench.form.start();
+    bench.find<QPushButton>(u"Command8"_s)->click();
+    MapWindow *window = bench.form.mapWindow();
+    QVERIFY(window);
+    QCOMPARE(window->mapImage().size(), QSize(840, 666)); // the sample map, over the bus
+    // The sample map spans 1.5 W to 0.5 E over 840 pixels along 51.5 N.
+    movePointer(window, {210, 0});
+    QCOMPARE(window->windowTitle(), u"UI-View32 - Decimal Lat 51.5 Decimal Long -1"_s);
+    pressButton(window);
+    movePointer(window, {630, 0});
+    pressButton(window);
+    auto *ranges = bench.find<QListWidget>(u"List1"_s);
+    QCOMPARE(ranges->count(), 1);
+    QCOMPARE(ranges->item(0)->text(), u"r/51.5/-1/69"_s);
 }
 
 void TestEndToEnd::withoutTheStandin()

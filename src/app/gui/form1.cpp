@@ -175,17 +175,15 @@ FragmentPage *Form1::createPage(const Kind &kind)
     case u'r': {
         auto *range = new RangePage(m_services.dialogs, m_tabs);
         connect(range, &RangePage::pickOnMap, this, [this, range] { pickOnMap(range->callbackBox()); });
-        connect(range, &RangePage::showOnMap, this, [this, range] {
-            showOnMap(range->callbackBox(), rangeFigures(walkList(range->list())));
-        });
+        connect(range, &RangePage::showOnMap, this,
+                [this, range] { showOnMap(range->callbackBox(), rangeFigures(walkList(range->list()))); });
         return range;
     }
     default:
         m_areaPage = new AreaPage(m_services.dialogs, m_tabs);
         connect(m_areaPage, &AreaPage::pickOnMap, this, [this] { pickOnMap(m_areaPage->callbackBox()); });
-        connect(m_areaPage, &AreaPage::showOnMap, this, [this] {
-            showOnMap(m_areaPage->callbackBox(), areaFigures(walkList(m_areaPage->list())));
-        });
+        connect(m_areaPage, &AreaPage::showOnMap, this,
+                [this] { showOnMap(m_areaPage->callbackBox(), areaFigures(walkList(m_areaPage->list()))); });
         return m_areaPage;
     }
 }

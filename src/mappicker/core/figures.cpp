@@ -32,7 +32,8 @@ QList<MapFigure> rangeFigures(const QStringList &entries)
         const double range = roundHalfEven(*numberFromText(fields->at(2)));
         if (range < std::numeric_limits<qint16>::min() || range > std::numeric_limits<qint16>::max())
             continue;
-        const std::optional<float> east = convertRangetoLongitude(fields->at(0), fields->at(1), static_cast<qint16>(range));
+        const std::optional<float> east
+            = convertRangetoLongitude(fields->at(0), fields->at(1), static_cast<qint16>(range));
         if (!east)
             continue;
         figures.append({MapFigure::Shape::Point, fields->at(0), fields->at(1), {}, {}});

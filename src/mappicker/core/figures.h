@@ -11,8 +11,8 @@ struct MapFigure
     Shape shape;
     QString fromLat;
     QString fromLon;
-    QString toLat;  ///< lines only
-    QString toLon;  ///< lines only
+    QString toLat; ///< lines only
+    QString toLon; ///< lines only
 
     friend bool operator==(const MapFigure &, const MapFigure &) = default;
 };

@@ -66,6 +66,13 @@ MapWindow::MapWindow(MapPickerState &state, UiViewConnector &uiview, Dialogs &di
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scroll->setWidget(m_canvas);
+    // A map first shows its middle; the bars learn their range only when the layout has placed the
+    // new image, so they centre themselves whenever their range changes.
+    for (QScrollBar *bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})
+        connect(bar, &QScrollBar::rangeChanged, bar, [bar](int, int maximum) {
+            if (maximum > 1)
+                bar->setValue(static_cast<int>(roundHalfEven(maximum / 2.0)));
+        });
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_scroll);
@@ -143,7 +150,7 @@ void MapWindow::grabUIView32Image()
             return;
         for (QScrollBar *bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})
             if (bar->maximum() > 1)
-                bar->setValue(static_cast<int>(roundHalfEven(bar->maximum() / 2.0)));
+                bar->setValue(static_cast<int>(roundHalfEven(bar->maximum() / 2.0))); // same range as before
         readMapInformation();
         m_state.mapScaleWidth = *width;
         m_state.mapScaleHeight = *height;
@@ -264,8 +271,8 @@ void MapWindow::pressed()
     slot.longitude = static_cast<float>(roundHalfEven(s.pointer.longitude, 6));
     if (s.positionCount > 0) {
         const PickedPosition &previous = s.pickedPositions[static_cast<std::size_t>(s.positionCount - 1)];
-        slot.distance = static_cast<float>(roundHalfEven(
-            DoDistance(previous.latitude, previous.longitude, slot.latitude, slot.longitude), 8));
+        slot.distance = static_cast<float>(
+            roundHalfEven(DoDistance(previous.latitude, previous.longitude, slot.latitude, slot.longitude), 8));
     } else {
         slot.distance = 0;
     }

@@ -28,12 +28,12 @@ struct MapPickerState
     float mapScaleWidth = 0;
     float mapScaleHeight = 0;
     MapScale scale;
-    qint16 positionsRequired = 0;  ///< -1 shows only; 1 to 21 positions to pick
+    qint16 positionsRequired = 0; ///< -1 shows only; 1 to 21 positions to pick
     qint16 positionCount = 0;
     std::array<PickedPosition, 21> pickedPositions{};
     QPointer<QLineEdit> callbackBox;
     Position pointer;
-    Position band{-1, -1};  ///< far end of the rubber band as drawn; a longitude of -1 means none
+    Position band{-1, -1}; ///< far end of the rubber band as drawn; a longitude of -1 means none
 };
 
 /// The window that shows UI-View32's current map, on which the user picks positions for the range
