@@ -97,7 +97,11 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
     resize(727, 588 + menuBar()->sizeHint().height());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The map window is a window of its own, not a child: it goes with the main window.
+    delete m_mapWindow;
+}
 
 void Form1::createMenus()
 {
