@@ -1,13 +1,27 @@
+#include "app/gui/commandline.h"
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The command-line forms open no window and need no display.
+    if (isCommandLineUse(arguments) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (const std::optional<int> status = runCommandLine(arguments, out, err))
+            return *status;
+    }
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(versionLabel().mid(1));
 

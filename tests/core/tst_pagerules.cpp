@@ -97,9 +97,10 @@ void TestPageRules::qFragment_data()
 
     QTest::newRow("one") << false << false << u"C"_s << u"q/C"_s;
     QTest::newRow("case matters") << false << false << u"Rr"_s << u"q/rR"_s;
-    QTest::newRow("fixed order") << true << true << u"UROSr"_s << u"-q//OSrRU"_s;
-    QTest::newRow("analysis alone") << false << true << QString() << u"q//"_s;
-    QTest::newRow("excluded analysis alone") << true << true << QString() << u"-q//"_s;
+    QTest::newRow("fixed order, analysis after") << true << true << u"UROSr"_s << u"-q/OSrRU/I"_s;
+    QTest::newRow("analysis alone") << false << true << QString() << u"q//I"_s;
+    QTest::newRow("excluded analysis alone") << true << true << QString() << u"-q//I"_s;
+    QTest::newRow("analysis and qAI") << false << true << u"I"_s << u"q/I/I"_s;
     QTest::newRow("nothing") << true << false << QString() << QString();
     QTest::newRow("all") << false << false << u"ZXURrSOoIC"_s << u"q/CIoOSrRUXZ"_s;
 }
@@ -120,10 +121,13 @@ void TestPageRules::qDecode_data()
     QTest::addColumn<bool>("analysis");
     QTest::addColumn<QString>("letters");
 
-    QTest::newRow("analysis and excluded") << u"-q//OSrRU"_s << true << true << u"OSrRU"_s;
+    QTest::newRow("older analysis form") << u"-q//OSrRU"_s << true << true << u"OSrRU"_s;
+    QTest::newRow("server form") << u"-q/OSrRU/I"_s << true << true << u"OSrRU"_s;
+    QTest::newRow("lower-case analysis") << u"q/C/i"_s << false << true << u"C"_s;
+    QTest::newRow("other analysis text") << u"q/C/X"_s << false << false << u"C"_s;
     QTest::newRow("unknown letter dropped") << u"q/ZCx"_s << false << false << u"CZ"_s;
-    QTest::newRow("piece 2 ignored") << u"q/C/I"_s << false << false << u"C"_s;
-    QTest::newRow("analysis only") << u"q//"_s << false << true << QString();
+    QTest::newRow("analysis alone") << u"q//I"_s << false << true << QString();
+    QTest::newRow("empty analysis") << u"q//"_s << false << true << QString();
     QTest::newRow("letter alone") << u"q"_s << false << true << QString();
     QTest::newRow("excluded letter alone") << u"-q"_s << true << true << QString();
     QTest::newRow("empty piece 1, no piece 2") << u"-q/"_s << true << true << QString();

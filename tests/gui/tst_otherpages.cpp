@@ -164,7 +164,7 @@ void TestOtherPages::qConstructPage()
     QCOMPARE(caption(bench, u'q'), u"q Construct - q"_s);
 
     click(bench, u"qconstruct_analysis"_s);
-    QCOMPARE(fragment(bench, u'q'), u"-q//"_s);
+    QCOMPARE(fragment(bench, u'q'), u"-q//I"_s);
     QCOMPARE(caption(bench, u'q'), u"q Construct - q   [Active]"_s);
 
     click(bench, u"qconstruct_clear"_s);
@@ -177,11 +177,12 @@ void TestOtherPages::qConstructDecode_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("fragment");
-    QTest::newRow("round trip") << u"-q//OSrRU"_s << u"-q//OSrRU"_s;
+    QTest::newRow("round trip") << u"-q/OSrRU/I"_s << u"-q/OSrRU/I"_s;
+    QTest::newRow("older analysis form") << u"-q//OSrRU"_s << u"-q/OSrRU/I"_s;
     QTest::newRow("normalised") << u"q/ZCx"_s << u"q/CZ"_s;
-    QTest::newRow("piece 2 ignored") << u"q/C/I"_s << u"q/C"_s;
-    QTest::newRow("analysis") << u"q//"_s << u"q//"_s;
-    QTest::newRow("letter alone") << u"q"_s << u"q//"_s;
+    QTest::newRow("analysis after constructs") << u"q/C/I"_s << u"q/C/I"_s;
+    QTest::newRow("analysis") << u"q//"_s << u"q//I"_s;
+    QTest::newRow("letter alone") << u"q"_s << u"q//I"_s;
     QTest::newRow("two words add letters") << u"q/C -q/X"_s << u"-q/CX"_s;
 }
 

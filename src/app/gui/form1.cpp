@@ -1,5 +1,6 @@
 #include "app/gui/form1.h"
 
+#include "app/core/filtercheck.h"
 #include "app/core/filterline.h"
 #include "app/gui/dialogs.h"
 #include "app/gui/filterlinebox.h"
@@ -202,6 +203,7 @@ QWidget *Form1::createFilterBand()
     m_filterLine = new FilterLineBox(band);
     m_filterLine->setObjectName(QStringLiteral("main_filter"));
     m_filterLine->setFixedHeight(51);
+    connect(m_filterLine, &QPlainTextEdit::textChanged, this, &Form1::showFilterCheck);
     grid->addWidget(m_filterLine, 0, 0, 1, 5);
 
     QPushButton *clearAll = namedButton(QStringLiteral("Command3"), QStringLiteral("Clear All"), band);
@@ -243,7 +245,14 @@ QWidget *Form1::createStatusBand()
     row->setContentsMargins(8, 1, 8, 1);
     m_status = new QLabel(band);
     m_status->setObjectName(QStringLiteral("status"));
-    row->addWidget(m_status, 1);
+    row->addWidget(m_status);
+    row->addSpacing(16);
+    // What a server will make of the line: it only informs, and never holds the line up.
+    m_check = new QLabel(band);
+    m_check->setObjectName(QStringLiteral("filter_check"));
+    m_check->setMinimumWidth(1);
+    m_check->setTextFormat(Qt::PlainText);
+    row->addWidget(m_check, 1);
     return band;
 }
 
@@ -266,7 +275,7 @@ void Form1::start()
 
 QStringList Form1::loadSymbols()
 {
-    QStringList problems = m_symbolPage->loadSymbols(m_applicationDir->text());
+    QStringList problems = m_symbolPage->loadSymbols(m_services.programFolder);
     constexpr int shown = 10;
     if (problems.size() > shown) {
         const qsizetype more = problems.size() - shown;
@@ -274,6 +283,30 @@ QStringList Form1::loadSymbols()
         problems.append(QStringLiteral("... and %1 more problems with the symbol list.").arg(more));
     }
     return problems;
+}
+
+void Form1::showFilterCheck()
+{
+    const QString line = filterLine();
+    if (line.isEmpty()) {
+        m_check->clear();
+        m_check->setToolTip(QString());
+        m_filterLine->setToolTip(QString());
+        return;
+    }
+    const LineCheck check = checkFilterLine(line);
+    const QString summary = checkSummary(check);
+    m_check->setText(summary);
+    m_check->setToolTip(summary);
+    QPalette colours = m_check->palette();
+    colours.setColor(QPalette::WindowText, check.anyIgnored() ? QColor(255, 160, 160) : QColor(190, 255, 190));
+    m_check->setPalette(colours);
+    m_filterLine->setToolTip(explainFilterLine(line, symbolTable()).join(u'\n'));
+}
+
+const SymbolTable *Form1::symbolTable() const
+{
+    return &m_symbolPage->table();
 }
 
 QStringList Form1::startUIView32Link()

@@ -22,6 +22,7 @@ class QTabWidget;
 class AreaPage;
 class MapWindow;
 class SymbolPage;
+class SymbolTable;
 class TextViewer;
 class QTimer;
 class UiViewApplication;
@@ -50,6 +51,11 @@ public:
 
     /// The start-up steps of the window, run once before it is shown.
     void start();
+
+    /// Reads the symbol list of the program folder into the symbol page; returns what could not be read.
+    QStringList loadSymbols();
+    /// The symbols the symbol page offers.
+    const SymbolTable *symbolTable() const;
 
     /// Writes the filter line from the twelve fragment boxes, in line order.
     void buildMainFilter();
@@ -96,8 +102,8 @@ private:
     QWidget *createFilterBand();
     QWidget *createStatusBand();
 
-    QStringList loadSymbols();
     QStringList startUIView32Link();
+    void showFilterCheck();
     void followMapChange();
     MapWindow *openMapWindow();
     void pickOnMap(QLineEdit *callbackBox);
@@ -127,6 +133,7 @@ private:
     QCheckBox *m_autoArea = nullptr;
     QLabel *m_applicationDir = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_check = nullptr;
     QTimer *m_sendTimer = nullptr;
     std::unique_ptr<UiViewApplication> mUIV;
     std::unique_ptr<UiViewMap> mUivMap;

@@ -4,22 +4,29 @@
 
 QString qConstructFragment(const QConstructChoice &choice)
 {
-    QString fragment = choice.exclude ? QStringLiteral("-q/") : QStringLiteral("q/");
-    if (choice.analysis)
-        fragment += u'/';
-    fragment += lettersInOrder(kQConstructLetters, choice.letters);
-    if (fragment == u"q/" || fragment == u"-q/")
+    const QString letters = lettersInOrder(kQConstructLetters, choice.letters);
+    if (letters.isEmpty() && !choice.analysis)
         return {};
-    return fragment;
+    // Servers read q/constructs/analysis: Analysis written before the letters would make them the
+    // analysis part, and the whole fragment would be ignored.
+    return (choice.exclude ? QStringLiteral("-q/") : QStringLiteral("q/")) + letters
+        + (choice.analysis ? QStringLiteral("/I") : QString());
 }
 
 QConstructChoice parseQConstructFragment(const QString &fragment)
 {
     const QStringList pieces = fragmentPieces(fragment);
-    const QString piece1 = pieces.value(1);
+    const QString constructs = pieces.value(1);
+    const QString analysis = pieces.value(2);
+    const bool analysisMark = analysis == u"I" || analysis == u"i";
     QConstructChoice decoded;
     decoded.exclude = isExclusion(fragment);
-    decoded.analysis = piece1.isEmpty();
-    decoded.letters = lettersInOrder(kQConstructLetters, decoded.analysis ? pieces.value(2) : piece1);
+    if (!constructs.isEmpty()) {
+        decoded.analysis = analysisMark;
+        decoded.letters = lettersInOrder(kQConstructLetters, constructs);
+    } else {
+        decoded.analysis = true;
+        decoded.letters = analysisMark ? QString() : lettersInOrder(kQConstructLetters, analysis);
+    }
     return decoded;
 }

@@ -14,9 +14,12 @@ struct QConstructChoice
     QString letters; ///< checked constructs; from a decode, the known ones in fragment order
 };
 
-/// The q fragment: [-]q/ then "/" when Analysis is checked, then the letters in fixed order;
-/// empty when neither a construct nor Analysis is checked.
+/// The q fragment in the form servers read, [-]q/constructs/analysis: the letters in fixed order,
+/// then "/I" when Analysis is checked ("q//I" for Analysis alone); empty when neither a construct
+/// nor Analysis is checked.
 QString qConstructFragment(const QConstructChoice &choice);
 
-/// Reads a q word. A missing piece reads as empty, so "q" and "q/" check Analysis alone.
+/// Reads a q word: the constructs from piece 1 and Analysis from an "I" in piece 2. A word with an
+/// empty piece 1 and constructs in piece 2 ("q//OSrRU", as older filters put Analysis) reads as
+/// Analysis with those constructs; a missing piece reads as empty, so "q" and "q/" check Analysis.
 QConstructChoice parseQConstructFragment(const QString &fragment);

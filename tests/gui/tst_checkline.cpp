@@ -1,0 +1,141 @@
+// The check line under the filter line, the explanation, and the command-line forms.
+#include "app/core/filtercheck.h"
+#include "app/gui/commandline.h"
+#include "support/workbench.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+class TestCheckLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void followsTheLine();
+    void pagesBuildWhatServersAccept();
+    void commandLine_data();
+    void commandLine();
+    void commandLineReadsStandardInput();
+};
+
+void TestCheckLine::followsTheLine()
+{
+    Workbench bench;
+    auto *check = bench.find<QLabel>(u"filter_check"_s);
+    QCOMPARE(check->text(), QString()); // no line yet
+    bench.form.decodeFilter(u"b/G* r/95/0/10"_s);
+    QVERIFY2(check->text().contains(u"r/95/0/10 is ignored"_s), qPrintable(check->text()));
+    QVERIFY(
+        bench.find<QPlainTextEdit>(u"main_filter"_s)->toolTip().contains(u"stations whose callsign starts with G"_s));
+    bench.form.decodeFilter(u"b/G*"_s);
+    QCOMPARE(check->text(), u"All 1 fragments are accepted by APRS-IS servers."_s);
+    QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
+    QCOMPARE(bench.dialogs.messages, QStringList());
+}
+
+void TestCheckLine::pagesBuildWhatServersAccept()
+{
+    Workbench bench;
+    const auto add = [&](const QString &button, const QString &text) {
+        bench.dialogs.answer(text);
+        bench.find<QPushButton>(button)->click();
+    };
+    const auto type = [&](const QString &box, const QString &text) { bench.find<QLineEdit>(box)->setText(text); };
+    const auto click = [&](const QString &name) { bench.find<QAbstractButton>(name)->click(); };
+
+    add(u"budlist_Command1"_s, u"g*"_s);
+    add(u"digi_add"_s, u"wide2"_s);
+    add(u"object_add"_s, u"Bob"_s);
+    add(u"unproto_add"_s, u"apz*"_s);
+    add(u"port_add"_s, u"t2uk"_s);
+    click(u"type_cPosition"_s);
+    type(u"type_callsign"_s, u"qq0abc"_s);
+    type(u"type_range"_s, u"50"_s);
+    bench.find<QComboBox>(u"symbol_combo"_s)->setCurrentText(u"Car"_s);
+    click(u"Command7"_s);
+    bench.find<QComboBox>(u"symbol_combo"_s)->setCurrentText(u"Emergency"_s);
+    click(u"Command7"_s);
+    type(u"symbol_overlay"_s, u"A"_s);
+    click(u"qconstruct_cC"_s);
+    click(u"qconstruct_analysis"_s);
+    type(u"myrange_range"_s, u"100"_s);
+    type(u"friend_callsign"_s, u"m0xyz"_s);
+    type(u"friend_range"_s, u"25"_s);
+    click(u"friend_add"_s);
+    type(u"range_latitude"_s, u"51.5"_s);
+    type(u"range_longitude"_s, u"-1"_s);
+    type(u"range_range"_s, u"100"_s);
+    click(u"range_exclude"_s);
+    click(u"Command4"_s);
+    bench.find<QLineEdit>(u"area_ipc"_s)->setText(u"50.5;0.5;0$51.5;-1.5;100$"_s);
+    bench.form.setAreaFromMap();
+    bench.form.loadMapCornersFromInf(u"/nowhere/map.gif"_s);
+
+    const LineCheck check = checkFilterLine(bench.form.filterLine());
+    QCOMPARE(check.fragments.size(), 12); // every kind once
+    for (const FragmentCheck &fragment : check.fragments)
+        QVERIFY2(fragment.verdict == FragmentCheck::Verdict::Accepted,
+                 qPrintable(fragment.word + u": "_s + fragment.reason));
+}
+
+void TestCheckLine::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("check, all accepted") << QStringList{u"--check"_s, u"filter b/G* m/10"_s} << 0
+                                         << u"b/G*: OK\nm/10: OK\n"_s;
+    QTest::newRow("check, one ignored") << QStringList{u"--check"_s, u"b/G* r/95/0/1"_s} << 1
+                                        << u"b/G*: OK\nr/95/0/1: IGNORED, The latitude is beyond 90 degrees.\n"_s;
+    QTest::newRow("check, warning only")
+        << QStringList{u"--check"_s, u"b/ABCDEFGHIJ"_s} << 0
+        << u"b/ABCDEFGHIJ: OK, Servers cut \"ABCDEFGHIJ\" to its first 9 characters.\n"_s;
+    QTest::newRow("explain") << QStringList{u"--explain"_s, u"filter -r/51.5/-1/100 s/>//"_s} << 0
+                             << u"-r/51.5/-1/100: except positions within 100 km of 51.5 N 1 W\n"
+                                "s/>//: stations shown with the symbol Car\n"_s;
+    QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1"_s} << 0
+                            << u"filter b/a r/1/2/3 e/x\n"_s;
+    QTest::newRow("missing line") << QStringList{u"--check"_s} << 2 << QString();
+}
+
+void TestCheckLine::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    isolateUserSettings();
+    arguments.prepend(u"varnock"_s);
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QCOMPARE(runCommandLine(arguments, outStream, errStream), std::optional<int>(status));
+    outStream.flush();
+    QCOMPARE(out, output);
+    QCOMPARE(runCommandLine({u"varnock"_s}, outStream, errStream), std::nullopt);
+}
+
+void TestCheckLine::commandLineReadsStandardInput()
+{
+    QProcess varnock;
+    varnock.start(QCoreApplication::applicationDirPath() + u"/varnock"_s, {u"--check"_s, u"-"_s});
+    QVERIFY(varnock.waitForStarted());
+    varnock.write("filter b/G* p/G*\n");
+    varnock.closeWriteChannel();
+    QVERIFY(varnock.waitForFinished(10000));
+    QCOMPARE(varnock.exitCode(), 1);
+    QCOMPARE(varnock.readAllStandardOutput(),
+             QByteArray("b/G*: OK\np/G*: IGNORED, Prefix entries may not contain \"*\".\n"));
+}
+
+QTEST_MAIN(TestCheckLine)
+#include "tst_checkline.moc"
