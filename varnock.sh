@@ -6,6 +6,7 @@
 #   ./varnock.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   ./varnock.sh bench      install, build and print the benchmark table
 #   ./varnock.sh wincheck   compile the Windows-only COM code against the real Windows headers
+#   ./varnock.sh fuzz       build the libFuzzer targets and run each for FUZZ_SECONDS (default 40)
 #
 # Every command may be run again: installed packages and up-to-date builds are left as they are.
 set -euo pipefail
@@ -25,11 +26,15 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# build DIR [CONFIGURE-OPTIONS...] [-- BUILD-OPTIONS...]
 build() {
-    local dir=$1
+    local dir=$1 configure=() options=()
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$dir" -j"$(nproc)"
+    while (($#)) && [[ $1 != -- ]]; do configure+=("$1"); shift; done
+    (($#)) && shift
+    options=("$@")
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure[@]}"
+    cmake --build "$dir" -j"$(nproc)" "${options[@]}"
 }
 
 headless_tests() {
@@ -64,13 +69,32 @@ wincheck)
         echo "wincheck: $source compiles against the Windows headers"
     done
     ;;
+fuzz)
+    install_packages clang libclang-rt-14-dev
+    build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVARNOCK_FUZZ=ON -DVARNOCK_BUILD_TESTS=OFF \
+        -DVARNOCK_BUILD_BENCH=OFF -- --target fuzz_all
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    for target in fuzz_filterline fuzz_numbers fuzz_mapinfo fuzz_logon fuzz_symbols fuzz_callback; do
+        # New inputs go to a scratch folder; the seeds in the repository stay as they are.
+        mkdir -p "$work/$target"
+        if ! build-fuzz/bin/"$target" -max_total_time="${FUZZ_SECONDS:-40}" -artifact_prefix="$work/" \
+            "$work/$target" "fuzz/corpus/$target" > "$work/$target.log" 2>&1; then
+            tail -n 40 "$work/$target.log"
+            echo "fuzz: $target found a fault; the input is in $work"
+            trap - EXIT
+            exit 1
+        fi
+        echo "fuzz: $target $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$work/$target.log"), no fault"
+    done
+    ;;
 bench)
     install_packages
     build build
     QT_QPA_PLATFORM=offscreen build/bin/varnock_bench
     ;;
 *)
-    sed -n '2,11p' "$0"
+    sed -n '2,12p' "$0"
     exit 2
     ;;
 esac

@@ -12,6 +12,11 @@ target_compile_definitions(varnock_strict INTERFACE
     QT_USE_QSTRINGBUILDER
     QT_NO_KEYWORDS)
 
+if(VARNOCK_FUZZ)
+    # Everything fuzzed is built with coverage for libFuzzer; the fuzz targets add its main.
+    target_compile_options(varnock_strict INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(VARNOCK_SANITIZE)
     target_compile_options(varnock_strict INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -373,6 +373,7 @@ void TestGeo::malformedCallbacks_data()
     QTest::newRow("empty field") << u"51.5;;0$51.5;0;1$"_s << false;
     QTest::newRow("initial box text") << u"range_ipc"_s << false;
     QTest::newRow("empty position") << u"1;2;0$$3;4;5$"_s << false;
+    QTest::newRow("past the 32-bit range") << (u"1;2;0$3;4"_s + QString(60, u'8') + u";5$"_s) << false;
 }
 
 void TestGeo::malformedCallbacks()

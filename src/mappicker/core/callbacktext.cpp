@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 QString callbackText(const QList<PickedPosition> &positions)
 {
@@ -31,7 +32,8 @@ std::optional<QList<PickedPosition>> parseCallbackText(const QString &text, int 
         float values[3] = {0, 0, 0};
         for (int i = 0; i < fields; ++i) {
             const std::optional<double> number = numberFromText(parts.at(i));
-            if (!number)
+            // A value past the 32-bit range would come out infinite.
+            if (!number || !std::isfinite(static_cast<float>(*number)))
                 return std::nullopt;
             values[i] = static_cast<float>(*number);
         }
