@@ -1,6 +1,7 @@
-// Prints how long Varnock takes for the operations whose cost must not grow faster than their
-// input: start-up to the first shown window, and decoding long filter lines.
-//   QT_QPA_PLATFORM=offscreen varnock_bench
+// Prints the figures of Varnock whose growth and size matter, as a table:
+//   ./varnock.sh bench        (QT_QPA_PLATFORM=offscreen build/bin/varnock_bench)
+// Start-up and peak memory are measured in fresh processes, beside the same figures for the least a
+// Qt Widgets program can do (a window with a QTabWidget of twelve empty tabs), built in the same run.
 #include "app/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
@@ -13,14 +14,22 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
+#include <vector>
 
 namespace {
+
+constexpr int kStartRuns = 7;
 
 /// The best of a few runs, in milliseconds: the least disturbed by the rest of the machine.
 double bestOf(int runs, const std::function<void()> &run)
@@ -33,6 +42,71 @@ double bestOf(int runs, const std::function<void()> &run)
         const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         if (i == 0 || ms < best)
             best = ms;
+    }
+    return best;
+}
+
+void row(const char *operation, const QString &figure, const QString &note = {})
+{
+    std::printf("%-46s %12s  %s\n", operation, qPrintable(figure), qPrintable(note));
+}
+
+QString ms(double value)
+{
+    return QString::number(value, 'f', 2) + QStringLiteral(" ms");
+}
+
+/// The child's part: builds one window, shows it, and prints the time since main() began and the
+/// peak resident memory in KiB.
+int startOnce(bool varnock, const QElapsedTimer &sinceMain, int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QtDialogs dialogs;
+    DesktopTextViewer viewer;
+    const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
+    std::unique_ptr<QWidget> window;
+    if (varnock) {
+        auto form
+            = std::make_unique<Form1>(Form1Services{dialogs, viewer, *uiview, QApplication::applicationDirPath()});
+        form->start();
+        window = std::move(form);
+    } else {
+        auto tabs = std::make_unique<QTabWidget>();
+        for (int i = 0; i < 12; ++i)
+            tabs->addTab(new QWidget, QStringLiteral("Tab %1").arg(i));
+        window = std::move(tabs);
+    }
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return 1;
+    const double elapsed = static_cast<double>(sinceMain.nsecsElapsed()) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%f %ld\n", elapsed, usage.ru_maxrss);
+    return 0;
+}
+
+struct StartFigures
+{
+    double ms = 0;
+    long kib = 0;
+};
+
+/// Starts this program in its child part a few times; the best time and the least peak memory.
+StartFigures measureStart(const char *which)
+{
+    StartFigures best{1e9, 1L << 40};
+    for (int i = 0; i < kStartRuns; ++i) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start"), QLatin1StringView(which)});
+        if (!child.waitForFinished(30000) || child.exitCode() != 0)
+            continue;
+        const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
+        if (parts.size() != 2)
+            continue;
+        best.ms = std::min(best.ms, parts[0].toDouble());
+        best.kib = std::min(best.kib, parts[1].toLong());
     }
     return best;
 }
@@ -53,65 +127,57 @@ QString manyWordsLine(const QString &pattern, int words)
     return line;
 }
 
-/// Prints one measured line, with the growth against the line before it where there is one.
-void report(const QString &operation, double ms, double previous, const char *unit)
-{
-    std::printf("%-44s %10.2f", qPrintable(operation), ms);
-    if (previous > 0)
-        std::printf("   (x%.1f for x10 %s)", ms / previous, unit);
-    std::printf("\n");
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QElapsedTimer sinceMain;
+    sinceMain.start();
+    if (argc == 3 && qstrcmp(argv[1], "--start") == 0)
+        return startOnce(qstrcmp(argv[2], "varnock") == 0, sinceMain, argc, argv);
+
     QApplication app(argc, argv);
-    // Settings of a UI-View32 on this machine must not reach into the figures or the picture.
+    // Settings of a UI-View32 on this machine must not reach into the figures.
     QStandardPaths::setTestModeEnabled(true);
     // Nothing measured here opens a dialog or the help viewer.
     QtDialogs dialogs;
     DesktopTextViewer viewer;
-    // Pictures and figures of Varnock alone, without a UI-View32 to talk to.
     const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
 
-    const double startUp = bestOf(5, [&] {
-        Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
-        window.start();
-        window.show();
-        QApplication::processEvents();
-    });
+    std::printf("%-46s %12s  %s\n", "figure", "value", "against");
+    const StartFigures floor = measureStart("floor");
+    const StartFigures varnock = measureStart("varnock");
+    row("start-up to first shown window, Varnock", ms(varnock.ms),
+        QStringLiteral("x%1 of the floor").arg(varnock.ms / floor.ms, 0, 'f', 2));
+    row("  floor: QTabWidget of twelve empty tabs", ms(floor.ms));
+    row("peak memory, Varnock", QStringLiteral("%1 MiB").arg(varnock.kib / 1024.0, 0, 'f', 1),
+        QStringLiteral("x%1 of the floor").arg(static_cast<double>(varnock.kib) / floor.kib, 0, 'f', 2));
+    row("  floor: QTabWidget of twelve empty tabs", QStringLiteral("%1 MiB").arg(floor.kib / 1024.0, 0, 'f', 1));
 
     Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
     window.start();
     window.show();
     QApplication::processEvents();
 
-    std::printf("%-44s %10s\n", "operation", "ms");
-    std::printf("%-44s %10.2f\n", "start-up to first shown window", startUp);
-    double previous = 0;
-    for (int entries : {1000, 10000}) {
-        const QString line = budlistLine(entries);
-        const double ms = bestOf(5, [&] { window.decodeFilter(line); });
-        report(QStringLiteral("decode budlist of %1 entries").arg(entries), ms, previous, "entries");
-        previous = ms;
-    }
-    const std::pair<const char *, QString> wordKinds[] = {
-        {"object", QStringLiteral("o/N%1")},
-        {"range", QStringLiteral("r/51.%1/-1.5/25")},
+    const std::pair<const char *, std::function<QString(int)>> lines[] = {
+        {"budlist entries", budlistLine},
+        {"range words", [](int n) { return manyWordsLine(QStringLiteral("r/51.%1/-1.5/25"), n); }},
+        {"object words", [](int n) { return manyWordsLine(QStringLiteral("o/N%1"), n); }},
     };
-    for (const auto &[name, pattern] : wordKinds) {
-        previous = 0;
-        for (int words : {1000, 10000}) {
-            const QString line = manyWordsLine(pattern, words);
-            const double ms = bestOf(3, [&] { window.decodeFilter(line); });
-            report(QStringLiteral("decode %1 %2 words").arg(words).arg(QLatin1StringView(name)), ms, previous, "words");
-            previous = ms;
+    for (const auto &[name, make] : lines) {
+        double previous = 0;
+        for (int count : {100, 1000, 10000}) {
+            const QString line = make(count);
+            const double taken = bestOf(count == 10000 ? 3 : 5, [&] { window.decodeFilter(line); });
+            row(qPrintable(QStringLiteral("decode %1 %2").arg(count).arg(QLatin1StringView(name))), ms(taken),
+                previous > 0 ? QStringLiteral("x%1 for x10").arg(taken / previous, 0, 'f', 1) : QString());
+            previous = taken;
         }
     }
+
     // No step matches a range beyond the circle of latitude, so all 60000 steps run.
-    const double search = bestOf(5, [] { convertRangetoLongitude(QStringLiteral("89"), QStringLiteral("1"), 30000); });
-    report(QStringLiteral("range to longitude, 60000 steps"), search, 0, "");
+    row("range to longitude, all 60000 steps",
+        ms(bestOf(5, [] { convertRangetoLongitude(QStringLiteral("89"), QStringLiteral("1"), 30000); })));
 
     // One fetch of UI-View32's map: through the clipboard, with its corners and scale. The image is
     // shared, not copied, on its way; over the session bus it travels as PNG, measured apart.
@@ -126,19 +192,18 @@ int main(int argc, char *argv[])
     for (int side : {2000, 8000}) {
         map.mapImage = QImage(side, side, QImage::Format_RGB32);
         map.mapImage.fill(Qt::darkGreen);
-        MapWindow window(state, map, dialogs);
-        window.show();
+        MapWindow mapWindow(state, map, dialogs);
+        mapWindow.show();
         QApplication::processEvents();
-        const double ms = bestOf(3, [&] { window.grabUIView32Image(); });
-        report(QStringLiteral("grab a map of %1 x %1 pixels").arg(side), ms, 0, "");
-        const double png = bestOf(1, [&] {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            map.mapImage.save(&buffer, "PNG");
-            QImage::fromData(bytes);
-        });
-        report(QStringLiteral("  the same map as PNG there and back (bus)"), png, 0, "");
+        row(qPrintable(QStringLiteral("grab a map of %1 x %1 pixels").arg(side)),
+            ms(bestOf(3, [&] { mapWindow.grabUIView32Image(); })));
+        row("  the same map as PNG there and back (bus)", ms(bestOf(1, [&] {
+                QByteArray bytes;
+                QBuffer buffer(&bytes);
+                buffer.open(QIODevice::WriteOnly);
+                map.mapImage.save(&buffer, "PNG");
+                QImage::fromData(bytes);
+            })));
     }
     return 0;
 }

@@ -49,7 +49,7 @@ QString rebuilt(QChar kind, const QString &word)
             choice.codes.append(symbols().codeForName(name));
         return symbolFragment(choice);
     }
-    default:  // r, a and f keep each word whole as an entry
+    default: // r, a and f keep each word whole as an entry
         return entryListFragment({word}).chopped(1);
     }
 }

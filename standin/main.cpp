@@ -6,7 +6,6 @@
 #include "application_adaptor.h"
 #include "map_adaptor.h"
 #include "standin.h"
-
 #include "uiview/dbus/dbusnames.h"
 
 #include <QCommandLineParser>
@@ -107,15 +106,17 @@ int main(int argc, char *argv[])
         if (!problem.isEmpty())
             complain(problem);
         if (closing)
-            QTimer::singleShot(200, &app, &QCoreApplication::quit);  // lets the signal leave first
+            QTimer::singleShot(200, &app, &QCoreApplication::quit); // lets the signal leave first
     };
     std::thread([&app, handle] {
         std::string line;
         while (std::getline(std::cin, line)) {
             const QString text = QString::fromLocal8Bit(line);
-            QMetaObject::invokeMethod(&app, [handle, text] { handle(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &app, [handle, text] { handle(text); }, Qt::QueuedConnection);
         }
-        QMetaObject::invokeMethod(&app, [handle] { handle(QStringLiteral("close")); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &app, [handle] { handle(QStringLiteral("close")); }, Qt::QueuedConnection);
     }).detach();
 
     std::printf("uiview32-standin: serving %s for %s\n", qPrintable(UiViewBus::service()), qPrintable(folder));

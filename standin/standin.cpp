@@ -47,8 +47,7 @@ qint16 StandinMap::mapHeight() const
 
 StandinApplication::StandinApplication(QFile &log)
     : m_log(log)
-{
-}
+{ }
 
 QDBusObjectPath StandinApplication::currentMap() const
 {

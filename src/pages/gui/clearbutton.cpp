@@ -23,15 +23,24 @@ QPixmap clearPixmap(int side)
     return pixmap;
 }
 
+/// Drawn once and shared by the twelve buttons.
+const QIcon &clearIcon()
+{
+    static const QIcon icon = [] {
+        QIcon drawn;
+        for (int side : {24, 48})
+            drawn.addPixmap(clearPixmap(side));
+        return drawn;
+    }();
+    return icon;
+}
+
 } // namespace
 
 ClearButton::ClearButton(QWidget *parent)
     : QToolButton(parent)
 {
-    QIcon icon;
-    for (int side : {16, 24, 32, 48, 64})
-        icon.addPixmap(clearPixmap(side));
-    setIcon(icon);
+    setIcon(clearIcon());
     setIconSize(QSize(24, 24));
     setToolTip(QStringLiteral("Clear Filter"));
     setAccessibleName(QStringLiteral("Clear Filter"));
