@@ -17,15 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList entries(Workbench &bench, const QString &list)
-{
-    QStringList texts;
-    auto *box = bench.find<QListWidget>(list);
-    for (int row = 0; row < box->count(); ++row)
-        texts.append(box->item(row)->text());
-    return texts;
-}
-
 void setText(Workbench &bench, const QString &name, const QString &text)
 {
     bench.find<QLineEdit>(name)->setText(text);
@@ -78,14 +69,14 @@ void TestGeoPages::rangeEntries()
     QCOMPARE(bench.find<QTabWidget>(u"SSTab1"_s)->tabText(0), u"Range - r   [Active]"_s);
 
     click(bench, u"Command5"_s); // the entry just added
-    QCOMPARE(entries(bench, u"List1"_s), QStringList{u"r/1/2/3"_s});
+    QCOMPARE(bench.entries(u"List1"_s), QStringList{u"r/1/2/3"_s});
     click(bench, u"Command5"_s);
     QCOMPARE(fragment(bench, u'r'), QString());
     QCOMPARE(bench.find<QTabWidget>(u"SSTab1"_s)->tabText(0), u"Range - r"_s);
 
     click(bench, u"Command4"_s);
     click(bench, u"range_clear"_s);
-    QCOMPARE(entries(bench, u"List1"_s), QStringList());
+    QCOMPARE(bench.entries(u"List1"_s), QStringList());
     QVERIFY(!bench.find<QCheckBox>(u"range_exclude"_s)->isChecked());
     for (const QString &box : {u"range_latitude"_s, u"range_longitude"_s, u"range_range"_s})
         QCOMPARE(bench.find<QLineEdit>(box)->text(), QString());
@@ -106,7 +97,7 @@ void TestGeoPages::areaEntries()
     click(bench, u"area_exclude"_s);
     click(bench, u"Command11"_s);
     // Typed corners stay exactly as typed, even with the southern one first.
-    QCOMPARE(entries(bench, u"List4"_s), (QStringList{u"-a/50/1/51/0"_s, u"a/50/1/51/0"_s}));
+    QCOMPARE(bench.entries(u"List4"_s), (QStringList{u"-a/50/1/51/0"_s, u"a/50/1/51/0"_s}));
     QCOMPARE(bench.form.filterLine(), u"filter -a/50/1/51/0 a/50/1/51/0"_s);
     bench.find<QListWidget>(u"List4"_s)->setCurrentRow(0);
     click(bench, u"Command10"_s);
@@ -120,8 +111,8 @@ void TestGeoPages::decodeKeepsWordsWhole()
 {
     Workbench bench;
     bench.form.decodeFilter(u"a/1/2/3/4 b/X -r/50/1/10 -a/5/6/7/8 r/rubbish"_s);
-    QCOMPARE(entries(bench, u"List1"_s), (QStringList{u"-r/50/1/10"_s, u"r/rubbish"_s}));
-    QCOMPARE(entries(bench, u"List4"_s), (QStringList{u"a/1/2/3/4"_s, u"-a/5/6/7/8"_s}));
+    QCOMPARE(bench.entries(u"List1"_s), (QStringList{u"-r/50/1/10"_s, u"r/rubbish"_s}));
+    QCOMPARE(bench.entries(u"List4"_s), (QStringList{u"a/1/2/3/4"_s, u"-a/5/6/7/8"_s}));
     QCOMPARE(fragment(bench, u'a'), u"a/1/2/3/4 -a/5/6/7/8 "_s);
     QCOMPARE(bench.form.filterLine(), u"filter b/X -r/50/1/10 r/rubbish a/1/2/3/4 -a/5/6/7/8"_s);
     QVERIFY(!bench.find<QCheckBox>(u"range_exclude"_s)->isChecked());
@@ -135,7 +126,7 @@ void TestGeoPages::pickedRange()
     QCOMPARE(bench.find<QLineEdit>(u"range_latitude"_s)->text(), u"51.2229"_s);
     QCOMPARE(bench.find<QLineEdit>(u"range_longitude"_s)->text(), u"-1.4722"_s);
     QCOMPARE(bench.find<QLineEdit>(u"range_range"_s)->text(), u"12"_s);
-    QCOMPARE(entries(bench, u"List1"_s), QStringList{u"-r/51.2229/-1.4722/12"_s});
+    QCOMPARE(bench.entries(u"List1"_s), QStringList{u"-r/51.2229/-1.4722/12"_s});
 }
 
 void TestGeoPages::pickedArea()
@@ -143,7 +134,7 @@ void TestGeoPages::pickedArea()
     Workbench bench;
     // The south-east corner picked first still gives the box servers take: N, W, S, E.
     setText(bench, u"area_ipc"_s, u"50.9949;0.4536;0$51.22291;-1.4722;30$"_s);
-    QCOMPARE(entries(bench, u"List4"_s), QStringList{u"a/51.2229/-1.4722/50.9949/0.4536"_s});
+    QCOMPARE(bench.entries(u"List4"_s), QStringList{u"a/51.2229/-1.4722/50.9949/0.4536"_s});
     QCOMPARE(bench.find<QLineEdit>(u"area_latitude1"_s)->text(), u"51.2229"_s);
     QCOMPARE(bench.find<QLineEdit>(u"area_longitude2"_s)->text(), u"0.4536"_s);
 }
@@ -183,7 +174,7 @@ void TestGeoPages::areaFollowsMapCorners()
     }
     Workbench bench;
     bench.form.setAreaFromMap();
-    QCOMPARE(entries(bench, u"List4"_s), QStringList{u"a/0/0/0/0"_s}); // no information file read yet
+    QCOMPARE(bench.entries(u"List4"_s), QStringList{u"a/0/0/0/0"_s}); // no information file read yet
 
     bench.form.decodeFilter(u"a/1/2/3/4 -a/5/6/7/8"_s);
     click(bench, u"area_exclude"_s);
@@ -191,7 +182,7 @@ void TestGeoPages::areaFollowsMapCorners()
     bench.find<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(1);
     bench.form.loadMapCornersFromInf(map);
     bench.form.setAreaFromMap();
-    QCOMPARE(entries(bench, u"List4"_s), QStringList{u"a/51.5/-1.5/50.5/0.5"_s});
+    QCOMPARE(bench.entries(u"List4"_s), QStringList{u"a/51.5/-1.5/50.5/0.5"_s});
     QCOMPARE(bench.find<QTabWidget>(u"SSTab1"_s)->currentIndex(), 5);
     QVERIFY(bench.find<QCheckBox>(u"area_exclude"_s)->isChecked());
     QCOMPARE(bench.find<QLineEdit>(u"area_latitude1"_s)->text(), u"kept"_s);

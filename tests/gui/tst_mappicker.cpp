@@ -54,15 +54,6 @@ struct MapBench
     Workbench bench;
 };
 
-QStringList entries(Workbench &bench, const QString &list)
-{
-    QStringList texts;
-    auto *box = bench.find<QListWidget>(list);
-    for (int row = 0; row < box->count(); ++row)
-        texts.append(box->item(row)->text());
-    return texts;
-}
-
 bool isRed(QRgb pixel)
 {
     return pixel == qRgb(255, 0, 0);
@@ -124,7 +115,7 @@ void TestMapPicker::pickRange()
     pressButton(window);
     QVERIFY(watch.isNull() || !watch->isVisible());
     QCOMPARE(map.bench.find<QLineEdit>(u"range_ipc"_s)->text(), u"51.5;-1;0$51.5;0;69.4691$"_s);
-    QCOMPARE(entries(map.bench, u"List1"_s), QStringList{u"-r/51.5/-1/69"_s});
+    QCOMPARE(map.bench.entries(u"List1"_s), QStringList{u"-r/51.5/-1/69"_s});
 
     // The same pick again reaches the page again.
     window = map.open(u"Command8"_s);
@@ -132,7 +123,7 @@ void TestMapPicker::pickRange()
     pressButton(window);
     movePointer(window, {630, 0});
     pressButton(window);
-    QCOMPARE(entries(map.bench, u"List1"_s).size(), 2);
+    QCOMPARE(map.bench.entries(u"List1"_s).size(), 2);
 }
 
 void TestMapPicker::pickAreaSouthEastFirst()
@@ -143,7 +134,7 @@ void TestMapPicker::pickAreaSouthEastFirst()
     pressButton(window);
     movePointer(window, {210, 333});
     pressButton(window);
-    QCOMPARE(entries(map.bench, u"List4"_s), QStringList{u"a/51/-1/50.5/0"_s});
+    QCOMPARE(map.bench.entries(u"List4"_s), QStringList{u"a/51/-1/50.5/0"_s});
 }
 
 void TestMapPicker::rubberBandLeavesOneBand()

@@ -31,14 +31,6 @@ QString caption(Workbench &bench, char16_t kind)
     return bench.find<QTabWidget>(u"SSTab1"_s)->tabText(kindForLetter(QChar(kind))->tab);
 }
 
-QStringList entries(QListWidget *list)
-{
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts.append(list->item(row)->text());
-    return texts;
-}
-
 void click(Workbench &bench, const QString &name)
 {
     bench.find<QAbstractButton>(name)->click();
@@ -229,12 +221,12 @@ void TestOtherPages::friendPage()
     click(bench, u"friend_exclude"_s); // read only when the next entry is added
     QCOMPARE(fragment(bench, u'f'), u"f/ABC1/50 "_s);
     click(bench, u"friend_add"_s);
-    QCOMPARE(entries(list), (QStringList{u"f/ABC1/50"_s, u"-f/ABC1/50"_s}));
+    QCOMPARE(bench.entries(list->objectName()), (QStringList{u"f/ABC1/50"_s, u"-f/ABC1/50"_s}));
     QCOMPARE(bench.form.filterLine(), u"filter f/ABC1/50 -f/ABC1/50"_s);
     QCOMPARE(caption(bench, u'f'), u"Friend Range - f   [Active]"_s);
 
     click(bench, u"friend_remove"_s);
-    QCOMPARE(entries(list), QStringList{u"f/ABC1/50"_s});
+    QCOMPARE(bench.entries(list->objectName()), QStringList{u"f/ABC1/50"_s});
 
     click(bench, u"friend_clear"_s);
     QCOMPARE(list->count(), 0);
@@ -242,7 +234,7 @@ void TestOtherPages::friendPage()
     QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked()); // survives Clear Filter
 
     bench.form.decodeFilter(u"f/abc1/50 -f/B/2"_s);
-    QCOMPARE(entries(list), (QStringList{u"f/abc1/50"_s, u"-f/B/2"_s}));
+    QCOMPARE(bench.entries(list->objectName()), (QStringList{u"f/abc1/50"_s, u"-f/B/2"_s}));
     QCOMPARE(fragment(bench, u'f'), u"f/abc1/50 -f/B/2 "_s);
     QVERIFY(bench.find<QCheckBox>(u"friend_exclude"_s)->isChecked()); // and decoding
     click(bench, u"Command3"_s);
@@ -273,7 +265,7 @@ void TestOtherPages::symbolPage()
     QCOMPARE(combo->currentText(), u"Emergency"_s); // the combo box keeps its text
 
     click(bench, u"Command12"_s); // the last entry is selected after a rebuild
-    QCOMPARE(entries(list), QStringList{u"Car"_s});
+    QCOMPARE(bench.entries(list->objectName()), QStringList{u"Car"_s});
 
     combo->setCurrentText(u"Not a symbol"_s);
     click(bench, u"Command7"_s);
@@ -296,7 +288,7 @@ void TestOtherPages::symbolDecode()
     Workbench bench;
     auto *list = bench.find<QListWidget>(u"List6"_s);
     bench.form.decodeFilter(u"s/>_ -s//!/O"_s); // two s words append; Exclude from the last
-    QCOMPARE(entries(list), (QStringList{u"Car"_s, u"Weather Station"_s, u"Emergency"_s}));
+    QCOMPARE(bench.entries(list->objectName()), (QStringList{u"Car"_s, u"Weather Station"_s, u"Emergency"_s}));
     QCOMPARE(fragment(bench, u's'), u"-s/>_/!/O"_s);
     bench.form.decodeFilter(u"-s/"_s);
     QCOMPARE(list->count(), 0);

@@ -35,6 +35,9 @@ struct Workbench
         return widget;
     }
 
+    /// The entries of a list box, in order.
+    QStringList entries(const QString &listName);
+
     ScriptedDialogs dialogs;
     RecordingViewer viewer;
     FakeUiView uiview;

@@ -15,56 +15,67 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-/// The hidden text box a map picker writes into; it starts with its own name as its text.
-QLineEdit *hiddenCallbackBox(const QString &name, QWidget *parent)
+MapEntryPage::MapEntryPage(const Kind &kind, const MapPageNames &names, const QString &addCaption, Dialogs &dialogs,
+                           QWidget *parent)
+    : EntryListPage(kind, names.list, dialogs, parent)
+    , m_callback(namedLineEdit(names.callback, this))
+    , m_add(namedButton(names.add, addCaption, this))
+    , m_remove(namedButton(names.remove, QStringLiteral("Remove"), this))
+    , m_mapCommands(namedGroup(QString(), QStringLiteral(" Range "), this))
 {
-    QLineEdit *box = namedLineEdit(name, parent);
-    box->setText(name);
-    box->hide();
-    return box;
+    // Hidden, and starting with its own name as its text, the box only carries picks to the page.
+    m_callback->setText(names.callback);
+    m_callback->hide();
+    connect(m_callback, &QLineEdit::textChanged, this, [this](const QString &text) { takePicked(text); });
+    connect(m_add, &QPushButton::clicked, this, &MapEntryPage::addEntry);
+    connect(m_remove, &QPushButton::clicked, this, &MapEntryPage::removeEntry);
+
+    QPushButton *select = namedButton(names.select, QStringLiteral("UI-View32 Select"), this);
+    connect(select, &QPushButton::clicked, this, &MapEntryPage::pickOnMap);
+    QPushButton *display = namedButton(names.display, QStringLiteral("Display UI-View32"), this);
+    connect(display, &QPushButton::clicked, this, &MapEntryPage::showOnMap);
+    auto *mapRow = new QHBoxLayout(m_mapCommands);
+    mapRow->addWidget(select);
+    mapRow->addWidget(display);
 }
 
-/// The list with its Remove button beside it, and the inputs with the map commands to the right.
-void layOutEntryPage(QBoxLayout *content, QListWidget *list, QPushButton *remove, QGroupBox *inputs, QGroupBox *map)
+QLineEdit *MapEntryPage::callbackBox() const
+{
+    return m_callback;
+}
+
+QPushButton *MapEntryPage::addButton() const
+{
+    return m_add;
+}
+
+void MapEntryPage::layOut(QGroupBox *inputs)
 {
     auto *listColumn = new QGridLayout;
-    listColumn->addWidget(list, 0, 0, 2, 1);
-    listColumn->addWidget(remove, 0, 1);
+    listColumn->addWidget(list(), 0, 0, 2, 1);
+    listColumn->addWidget(m_remove, 0, 1);
     listColumn->setRowStretch(1, 1);
 
     auto *right = new QVBoxLayout;
     right->addWidget(inputs);
-    right->addWidget(map);
+    right->addWidget(m_mapCommands);
     right->addStretch(1);
 
     auto *row = new QHBoxLayout;
     row->addLayout(listColumn, 1);
     row->addLayout(right);
-    content->addLayout(row, 1);
+    contentLayout()->addLayout(row, 1);
 }
 
-} // namespace
-
 RangePage::RangePage(Dialogs &dialogs, QWidget *parent)
-    : EntryListPage(*kindForLetter(u'r'), QStringLiteral("List1"), dialogs, parent)
+    : MapEntryPage(*kindForLetter(u'r'),
+                   {QStringLiteral("List1"), QStringLiteral("range_ipc"), QStringLiteral("Command8"),
+                    QStringLiteral("Command6"), QStringLiteral("Command4"), QStringLiteral("Command5")},
+                   QStringLiteral("Add Range"), dialogs, parent)
     , m_latitude(namedLineEdit(QStringLiteral("range_latitude"), this))
     , m_longitude(namedLineEdit(QStringLiteral("range_longitude"), this))
     , m_range(namedLineEdit(QStringLiteral("range_range"), this))
-    , m_callback(hiddenCallbackBox(QStringLiteral("range_ipc"), this))
 {
-    connect(m_callback, &QLineEdit::textChanged, this, &RangePage::takePickedRange);
-
-    QPushButton *add = namedButton(QStringLiteral("Command4"), QStringLiteral("Add Range"), this);
-    connect(add, &QPushButton::clicked, this, &RangePage::addEntry);
-    QPushButton *remove = namedButton(QStringLiteral("Command5"), QStringLiteral("Remove"), this);
-    connect(remove, &QPushButton::clicked, this, &RangePage::removeEntry);
-    QPushButton *select = namedButton(QStringLiteral("Command8"), QStringLiteral("UI-View32 Select"), this);
-    connect(select, &QPushButton::clicked, this, &RangePage::pickOnMap);
-    QPushButton *display = namedButton(QStringLiteral("Command6"), QStringLiteral("Display UI-View32"), this);
-    connect(display, &QPushButton::clicked, this, &RangePage::showOnMap);
-
     QGroupBox *inputs = namedGroup(QString(), QStringLiteral(" New Range "), this);
     auto *grid = new QGridLayout(inputs);
     grid->addWidget(new QLabel(QStringLiteral("Decimal Latitude"), inputs), 0, 0);
@@ -75,19 +86,8 @@ RangePage::RangePage(Dialogs &dialogs, QWidget *parent)
     grid->addWidget(m_range, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("Km"), inputs), 2, 2);
     grid->addWidget(excludeBox(), 3, 0);
-    grid->addWidget(add, 3, 1);
-
-    QGroupBox *map = namedGroup(QString(), QStringLiteral(" Range "), this);
-    auto *mapRow = new QHBoxLayout(map);
-    mapRow->addWidget(select);
-    mapRow->addWidget(display);
-
-    layOutEntryPage(contentLayout(), list(), remove, inputs, map);
-}
-
-QLineEdit *RangePage::callbackBox() const
-{
-    return m_callback;
+    grid->addWidget(addButton(), 3, 1);
+    layOut(inputs);
 }
 
 QString RangePage::newEntry() const
@@ -104,7 +104,7 @@ void RangePage::clearInputs()
     excludeBox()->setChecked(false);
 }
 
-void RangePage::takePickedRange(const QString &callbackText)
+void RangePage::takePicked(const QString &callbackText)
 {
     // A text that is not two complete positions adds nothing rather than half an entry.
     const std::optional<RangeInputs> picked = rangeFromCallback(callbackText);
@@ -117,20 +117,11 @@ void RangePage::takePickedRange(const QString &callbackText)
 }
 
 AreaPage::AreaPage(Dialogs &dialogs, QWidget *parent)
-    : EntryListPage(*kindForLetter(u'a'), QStringLiteral("List4"), dialogs, parent)
-    , m_callback(hiddenCallbackBox(QStringLiteral("area_ipc"), this))
+    : MapEntryPage(*kindForLetter(u'a'),
+                   {QStringLiteral("List4"), QStringLiteral("area_ipc"), QStringLiteral("Command9"),
+                    QStringLiteral("Command13"), QStringLiteral("Command11"), QStringLiteral("Command10")},
+                   QStringLiteral("Add Area"), dialogs, parent)
 {
-    connect(m_callback, &QLineEdit::textChanged, this, &AreaPage::takePickedArea);
-
-    QPushButton *add = namedButton(QStringLiteral("Command11"), QStringLiteral("Add Area"), this);
-    connect(add, &QPushButton::clicked, this, &AreaPage::addEntry);
-    QPushButton *remove = namedButton(QStringLiteral("Command10"), QStringLiteral("Remove"), this);
-    connect(remove, &QPushButton::clicked, this, &AreaPage::removeEntry);
-    QPushButton *select = namedButton(QStringLiteral("Command9"), QStringLiteral("UI-View32 Select"), this);
-    connect(select, &QPushButton::clicked, this, &AreaPage::pickOnMap);
-    QPushButton *display = namedButton(QStringLiteral("Command13"), QStringLiteral("Display UI-View32"), this);
-    connect(display, &QPushButton::clicked, this, &AreaPage::showOnMap);
-
     QGroupBox *inputs = namedGroup(QString(), QStringLiteral(" New Area "), this);
     auto *grid = new QGridLayout(inputs);
     const std::array<QString, 4> names{QStringLiteral("area_latitude1"), QStringLiteral("area_longitude1"),
@@ -143,19 +134,8 @@ AreaPage::AreaPage(Dialogs &dialogs, QWidget *parent)
         grid->addWidget(m_corners[static_cast<std::size_t>(i)], i, 1);
     }
     grid->addWidget(excludeBox(), 4, 0);
-    grid->addWidget(add, 4, 1);
-
-    QGroupBox *map = namedGroup(QString(), QStringLiteral(" Range "), this);
-    auto *mapRow = new QHBoxLayout(map);
-    mapRow->addWidget(select);
-    mapRow->addWidget(display);
-
-    layOutEntryPage(contentLayout(), list(), remove, inputs, map);
-}
-
-QLineEdit *AreaPage::callbackBox() const
-{
-    return m_callback;
+    grid->addWidget(addButton(), 4, 1);
+    layOut(inputs);
 }
 
 QString AreaPage::newEntry() const
@@ -179,7 +159,7 @@ void AreaPage::setAreaFromMap(const MapCorners &corners)
     rebuild();
 }
 
-void AreaPage::takePickedArea(const QString &callbackText)
+void AreaPage::takePicked(const QString &callbackText)
 {
     const std::optional<AreaInputs> picked = areaFromCallback(callbackText);
     if (!picked)
