@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -47,22 +48,25 @@ int main(int argc, char *argv[])
     QFont font = painter.font();
     font.setPixelSize(13);
     painter.setFont(font);
-    for (int i = 0; i <= 20; ++i) {
-        const double lon = kWest + i * 0.1;
-        const bool major = i % 5 == 0;
-        painter.setPen(QPen(major ? QColor(90, 110, 140) : QColor(190, 200, 210), major ? 1.5 : 1));
-        painter.drawLine(pixel(kNorth, lon), pixel(kSouth, lon));
-        if (major && i > 0 && i < 20)
-            painter.drawText(pixel(kSouth, lon) + QPointF(4, -6), degrees(lon, 'E', 'W'));
-    }
-    for (int i = 0; i <= 10; ++i) {
-        const double lat = kSouth + i * 0.1;
-        const bool major = i % 5 == 0;
-        painter.setPen(QPen(major ? QColor(90, 110, 140) : QColor(190, 200, 210), major ? 1.5 : 1));
-        painter.drawLine(pixel(lat, kWest), pixel(lat, kEast));
-        if (major && i > 0 && i < 10)
-            painter.drawText(pixel(lat, kWest) + QPointF(6, -4), degrees(lat, 'N', 'S'));
-    }
+    // A line every tenth of a degree, stronger and labelled every half degree inside the map.
+    const auto graticule = [&](int steps, const auto &ends, const auto &label) {
+        for (int i = 0; i <= steps; ++i) {
+            const bool major = i % 5 == 0;
+            painter.setPen(QPen(major ? QColor(90, 110, 140) : QColor(190, 200, 210), major ? 1.5 : 1));
+            const auto [from, to] = ends(i * 0.1);
+            painter.drawLine(from, to);
+            if (major && i > 0 && i < steps)
+                label(i * 0.1, from);
+        }
+    };
+    graticule(
+        20, [](double step) { return std::pair(pixel(kNorth, kWest + step), pixel(kSouth, kWest + step)); },
+        [&](double step, QPointF top) {
+            painter.drawText(QPointF(top.x(), kHeight) + QPointF(4, -6), degrees(kWest + step, 'E', 'W'));
+        });
+    graticule(
+        10, [](double step) { return std::pair(pixel(kSouth + step, kWest), pixel(kSouth + step, kEast)); },
+        [&](double step, QPointF left) { painter.drawText(left + QPointF(6, -4), degrees(kSouth + step, 'N', 'S')); });
     painter.setPen(QColor(60, 60, 60));
     font.setPixelSize(16);
     painter.setFont(font);

@@ -117,13 +117,18 @@ MapCorners cornersFromTexts(const CornerTexts &texts)
             convertLatORLontoDecimal(texts.lat2), convertLatORLontoDecimal(texts.lon2)};
 }
 
-std::optional<MapCorners> loadMapCornersFromInf(const QString &mapPath)
+std::optional<QStringList> readMapInfoFile(const QString &mapPath)
 {
     QFile file(mapInfoPath(mapPath));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     // Information files are a few lines; a huge file is not one and is not read whole.
-    const std::optional<QStringList> values = readMapInfoValues(file.read(64 * 1024));
+    return readMapInfoValues(file.read(64 * 1024));
+}
+
+std::optional<MapCorners> loadMapCornersFromInf(const QString &mapPath)
+{
+    const std::optional<QStringList> values = readMapInfoFile(mapPath);
     if (!values)
         return std::nullopt;
     CornerTexts texts;

@@ -39,6 +39,10 @@ QString mapInfoPath(const QString &mapPath);
 /// and double quotes around it removed; nothing when the file holds fewer than five.
 std::optional<QStringList> readMapInfoValues(const QByteArray &bytes);
 
+/// The first five values of the information file of a map (see readMapInfoValues); nothing when the
+/// file cannot be read or holds fewer than five.
+std::optional<QStringList> readMapInfoFile(const QString &mapPath);
+
 /// Sorts the four corner values into the texts: upper-cased, a value with "N" or "S" is a latitude,
 /// any other a longitude. Where both values of a pair are of one kind the later wins and the other
 /// text keeps what it held.

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -165,12 +164,7 @@ void MapWindow::grabUIView32Image()
 void MapWindow::readMapInformation()
 {
     const std::optional<QString> mapFile = mUivMap->mapFileName();
-    std::optional<QStringList> values;
-    if (mapFile) {
-        QFile file(mapInfoPath(*mapFile));
-        if (file.open(QIODevice::ReadOnly))
-            values = readMapInfoValues(file.read(64 * 1024));
-    }
+    const std::optional<QStringList> values = mapFile ? readMapInfoFile(*mapFile) : std::nullopt;
     if (!values) {
         setWindowTitle(QStringLiteral("Problem Loading Map Information"));
         return;
