@@ -2,7 +2,7 @@
 //   ./varnock.sh bench        (QT_QPA_PLATFORM=offscreen build/bin/varnock_bench)
 // Start-up and peak memory are measured in fresh processes, beside the same figures for the least a
 // Qt Widgets program can do (a window with a QTabWidget of twelve empty tabs), built in the same run.
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "geo/core/coordinates.h"

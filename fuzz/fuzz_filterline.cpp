@@ -2,9 +2,9 @@
 // build from it gives the same fragment (decode -> rebuild -> decode is stable). The checker and the
 // explanation take any word.
 #include "app/core/filtercheck.h"
-#include "app/core/filterline.h"
+#include "base/core/filterline.h"
 #include "fuzzsupport.h"
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 #include "pages/core/listfragment.h"
 #include "pages/core/qconstructfragment.h"
 #include "pages/core/stationranges.h"

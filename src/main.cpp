@@ -1,5 +1,5 @@
 #include "app/gui/commandline.h"
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "uiview/core/uiviewlink.h"

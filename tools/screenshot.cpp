@@ -1,7 +1,7 @@
 // Renders the main window, filled with an example filter, into a PNG file, showing one page
 // (the budlist page unless another index is given):
 //   QT_QPA_PLATFORM=offscreen varnock_screenshot docs/varnock.png [PAGE]
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "uiview/core/uiviewlink.h"

@@ -33,19 +33,33 @@ void TestFilterCheck::fragments_data()
 {
     QTest::addColumn<QString>("word");
     QTest::addColumn<FragmentCheck::Verdict>("verdict");
+    QTest::addColumn<QString>("says"); ///< a part of the reason, where it matters
 
-    const auto row = [](const char *word, FragmentCheck::Verdict verdict) {
-        QTest::newRow(word) << QString::fromLatin1(word) << verdict;
+    const auto row = [](const char *word, FragmentCheck::Verdict verdict, const char *says = "") {
+        QTest::newRow(word) << QString::fromUtf8(word) << verdict << QString::fromUtf8(says);
     };
     // Ranges: three numbers, both sides of every bound.
     row("r/51.5/-1/100", OK);
     row("-r/90/180/0.1", OK);
     row("r/-90/-180/1e3", OK);
     row("r/90.01/0/10", IGNORED);
-    row("r/0/-180.01/10", IGNORED);
+    row("r/0/-180.01/10", WARN, "beyond 180 degrees; servers still take it");
+    row("r/0/-180.02/10", IGNORED);
     row("r/0/0/0.09", IGNORED);
     row("r/0/0", IGNORED);
-    row("r/0/0/10/5", IGNORED);
+    row("r/0/0/10/5", WARN, "Servers ignore \"/5\" after the distance.");
+    // Numbers are read as C reads them, so some odd spellings are numbers to a server.
+    row("r/0x10/0/10", WARN, "Servers read \"0x10\" as 16.");
+    row("r/51/-1/1e", WARN, "Servers read \"1e\" as 1.");
+    row("r/51/-1/10km", WARN, "Servers read \"10km\" as 10 and skip the rest.");
+    row("r/51/-1/nan", WARN, "not a number");
+    row("r/51/-1/-inf", IGNORED);
+    row("r/51/-1/infin", IGNORED, "The distance \"infin\" is not a number.");
+    row("r/nan/0/10", IGNORED);
+    row("r/51x/0/10", IGNORED, "\"51x\" is not a number.");
+    row("r/0x/0/10", IGNORED);
+    row("r/0x./0/10", WARN, "as 0");
+    row("r/1.5e/0/10", WARN);
     row("r/a/0/10", IGNORED);
     row("R/51/0/10", OK); // letters in either case
     // Areas: north not below south, west not above east.
@@ -56,7 +70,8 @@ void TestFilterCheck::fragments_data()
     row("a/91/0/50/1", IGNORED);
     row("a/51/-181/50/1", IGNORED);
     row("a/51/0/50", IGNORED);
-    row("a/51/0/50/1/2", IGNORED);
+    row("a/51/0/50/1/2", WARN, "after the four corners");
+    row("a/51/0/50/1x", IGNORED);
     // My range and friend range.
     row("m/0.1", OK);
     row("m/0.099", IGNORED);
@@ -69,12 +84,17 @@ void TestFilterCheck::fragments_data()
     row("f//1", IGNORED);
     row("f/G4ABC/0", IGNORED);
     row("f/G4ABC", IGNORED);
+    row("f/G4ABC/10/3", WARN);
+    row("f/ÄÄÄÄÄ/10", IGNORED); // servers count the bytes
     // List kinds.
     row("b/G*", OK);
     row("b/ABCDEFGHI", OK);
     row("b/ABCDEFGHIJ", WARN);
     row("b", IGNORED);
     row("b/", IGNORED);
+    row("b//", WARN, "Every entry is empty.");
+    row("g/", IGNORED);
+    row("p//G", OK);
     row("-d/WIDE2", OK);
     row("e/T2UK", OK);
     row("g/BLN*", OK);
@@ -88,6 +108,8 @@ void TestFilterCheck::fragments_data()
     row("s/ab//", OK);
     row("s//c/X", OK);
     row("s/ab//X", IGNORED);
+    row("s/ab///", IGNORED); // the overlay is "/"
+    row("s/a/b/1/2", WARN, "Servers read all of \"1/2\" as the overlay.");
     // q constructs.
     row("q/", OK);
     row("q//", OK);
@@ -109,22 +131,29 @@ void TestFilterCheck::fragments_data()
     row("t/p/AB/50", IGNORED);
     row("t/p/ABCDEFGHIJ/50", IGNORED);
     row("t/p/QQ0ABC/0", IGNORED);
+    row("t/p/QQ0ABC/10x", IGNORED);
+    row("t/p/", WARN, "empty station");
+    row("t/p//", IGNORED);
     row("t/p/QQ0ABC/50/1", IGNORED);
     row("t", IGNORED);
     // Words of no kind.
-    row("-", IGNORED);
+    row("-", WARN, "removes nothing");
     row("--b/G*", IGNORED);
     row("x/1", IGNORED);
-    row("bx/1", IGNORED);
+    row("bx/1", WARN, "Servers skip \"x\"");
+    row("rx/1/1/1", IGNORED);
+    row("b/G\tH", IGNORED, "tabs");
 }
 
 void TestFilterCheck::fragments()
 {
     QFETCH(QString, word);
     QFETCH(FragmentCheck::Verdict, verdict);
+    QFETCH(QString, says);
     const FragmentCheck check = checkFragment(word);
     QCOMPARE(check.verdict, verdict);
     QCOMPARE(check.reason.isEmpty(), verdict == OK);
+    QVERIFY2(check.reason.contains(says), qPrintable(check.reason));
 }
 
 void TestFilterCheck::lineWarnings()
@@ -169,7 +198,8 @@ void TestFilterCheck::explanations_data()
     QTest::newRow("e") << u"e/T2UK"_s << u"packets that entered APRS-IS at T2UK"_s;
     QTest::newRow("o") << u"o/Bob/Eve*"_s << u"objects and items named Bob, or whose name starts with Eve"_s;
     QTest::newRow("p") << u"p/G/M"_s << u"stations whose callsign starts with G or M"_s;
-    QTest::newRow("g") << u"g/BLN"_s << u"messages to BLN"_s;
+    QTest::newRow("g") << u"g/BLN*"_s << u"messages to BLN*, and bulletins of that group"_s;
+    QTest::newRow("p two") << u"p/DL/DB"_s << u"stations whose callsign starts with DL or DB"_s;
     QTest::newRow("q") << u"q/CI/I"_s
                        << u"packets whose q construct is qAC or qAI, and the server's analysis of q constructs"_s;
     QTest::newRow("s") << u"s/a/c/X"_s << u"stations shown with the symbol Alpha or Charlie with the overlay X"_s;

@@ -1,5 +1,5 @@
-#include "app/core/filterline.h"
-#include "pages/core/kinds.h"
+#include "base/core/filterline.h"
+#include "base/core/kinds.h"
 
 #include <QTest>
 

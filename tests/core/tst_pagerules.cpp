@@ -1,5 +1,5 @@
 // The fragment rules and word readers of the type, q construct, my range and friend range pages.
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 #include "pages/core/qconstructfragment.h"
 #include "pages/core/stationranges.h"
 #include "pages/core/typefragment.h"

@@ -1,4 +1,4 @@
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/gui/fragmentpage.h"
 #include "support/workbench.h"
 

@@ -1,4 +1,4 @@
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/core/listfragment.h"
 #include "pages/gui/listpage.h"
 #include "support/workbench.h"

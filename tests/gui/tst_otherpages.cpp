@@ -1,5 +1,5 @@
 // The type, symbol, q construct, my range and friend range pages, driven by object name.
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/gui/fragmentpage.h"
 #include "support/workbench.h"
 

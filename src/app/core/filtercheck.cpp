@@ -1,6 +1,9 @@
 #include "app/core/filtercheck.h"
 
+#include "geo/core/numbers.h"
 #include "pages/core/symboltable.h"
+
+#include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
@@ -12,31 +15,93 @@ constexpr int kEntryLength = 9;
 constexpr int kMaxAreaFragments = 9;
 constexpr int kMaxLineLength = 510;
 
+// Servers take positions a little past the poles and the date line, and compare them, and the
+// distances, as 32-bit values.
+constexpr double kLatitudeLimit = 90.01;
+constexpr double kLongitudeLimit = 180.01;
+constexpr double kShortestDistance = 0.1;
+
 const QString kServerKinds = QStringLiteral("abdefgmopqrstu");
+const QString kListKinds = QStringLiteral("bdegopu");
 
-/// A number as C's strtod reads it, the whole piece being the number.
-std::optional<double> number(const QString &piece)
+// Servers split the filter at any of these, not only at blanks.
+const QRegularExpression kServerBlanks(QStringLiteral("[ \\t\\v\\f]"));
+
+/// A number read as the server reads it, as a 32-bit value, and how much of the piece it took.
+struct ServerNumber
 {
-    if (piece.isEmpty() || piece.trimmed() != piece)
-        return std::nullopt;
-    bool ok = false;
-    const double value = piece.toLatin1().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    float value = 0;
+    bool readable = false; ///< the piece starts with a number the server can read
+    bool whole = false; ///< the number is the whole piece
+    bool plain = false; ///< written as digits with an optional sign and point
+};
+
+/// How many characters of a piece the server's number reader takes, or -1 where it gives up. It
+/// reads as C's scanf does, which differs from strtod at the edges: it takes a begun exponent
+/// ("1e", "0x1p-"), "0x." but not "0x", and gives up on a spelling of infinity it cannot finish.
+qsizetype scannedLength(QStringView piece)
+{
+    qsizetype at = 0;
+    const auto next = [&](QStringView letters) {
+        if (at < piece.size() && letters.contains(piece[at])) {
+            ++at;
+            return true;
+        }
+        return false;
+    };
+    const auto digits = [&](QStringView letters) {
+        const qsizetype from = at;
+        while (next(letters)) { }
+        return at > from;
+    };
+    const auto word = [&](QStringView text) {
+        if (!piece.mid(at).startsWith(text, Qt::CaseInsensitive))
+            return false;
+        at += text.size();
+        return true;
+    };
+    next(u"+-");
+    if (word(u"inf")) {
+        if (word(u"inity"))
+            return at;
+        return at < piece.size() && piece[at].toLower() == u'i' ? -1 : at;
+    }
+    if (word(u"nan"))
+        return at;
+    const bool hex = piece.mid(at).startsWith(u"0x", Qt::CaseInsensitive);
+    if (hex)
+        at += 2;
+    const QStringView mantissa = hex ? u"0123456789abcdefABCDEF" : u"0123456789";
+    bool anyDigit = digits(mantissa);
+    const bool point = next(u".");
+    anyDigit = digits(mantissa) || anyDigit;
+    if (!anyDigit && !(hex && point))
+        return -1;
+    if (anyDigit && next(hex ? u"pP" : u"eE")) {
+        next(u"+-");
+        digits(u"0123456789");
+    } else if (!anyDigit && at < piece.size() && QStringView(u"pP").contains(piece[at])) {
+        return -1;
+    }
+    return at;
 }
 
-bool isLatitude(double value)
+ServerNumber serverNumber(const QString &piece)
 {
-    return std::fabs(value) <= 90;
+    static const QRegularExpression plainForm(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    const qsizetype length = scannedLength(piece);
+    return {static_cast<float>(cNumber(piece).value), length > 0, length == piece.size(),
+            plainForm.match(piece).hasMatch()};
 }
 
-bool isLongitude(double value)
+QString valueText(float value)
 {
-    return std::fabs(value) <= 180;
-}
-
-bool isDistance(const std::optional<double> &value)
-{
-    return value && *value >= 0.1;
+    if (std::isnan(value))
+        return QStringLiteral("not a number");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("minus infinity") : QStringLiteral("infinity");
+    return QString::number(value, 'g', 9);
 }
 
 /// Collects the verdict of one fragment: the first reason to ignore it wins over warnings.
@@ -61,60 +126,110 @@ public:
             m_check.reason = reason;
         }
     }
+    /// Warns when a number is written in a form a reader of the line would not take for it.
+    void noteSpelling(const QString &piece, const ServerNumber &number)
+    {
+        if (!number.whole)
+            warn(QStringLiteral("Servers read \"%1\" as %2 and skip the rest.").arg(piece, valueText(number.value)));
+        else if (!number.plain)
+            warn(QStringLiteral("Servers read \"%1\" as %2.").arg(piece, valueText(number.value)));
+    }
+    /// Warns about pieces the server never reads.
+    void noteExtra(const QStringList &p, qsizetype used, const QString &last)
+    {
+        if (p.size() > used)
+            warn(QStringLiteral("Servers ignore \"/%1\" after %2.").arg(p.mid(used).join(u'/'), last));
+    }
 
 private:
     FragmentCheck &m_check;
 };
 
+bool isLatitude(float value)
+{
+    return value >= -kLatitudeLimit && value <= kLatitudeLimit; // not a number is no latitude
+}
+
+bool isLongitude(float value)
+{
+    return value >= -kLongitudeLimit && value <= kLongitudeLimit;
+}
+
+/// A distance as servers take it: the number at the start of the piece (0 when there is none),
+/// or, where `whole`, only a piece that is a number throughout.
+bool checkDistance(const QString &piece, bool whole, Verdicts &v)
+{
+    const ServerNumber d = serverNumber(piece);
+    if (!d.readable || (whole && !d.whole))
+        return v.ignore(QStringLiteral("The distance \"%1\" is not a number.").arg(piece));
+    // A distance that is not a number passes the server's test, so it is taken.
+    if (d.value < kShortestDistance)
+        return v.ignore(QStringLiteral("The distance must be at least 0.1 km."));
+    v.noteSpelling(piece, d);
+    return true;
+}
+
+/// A latitude or longitude: a number throughout, within the server's bounds.
+bool checkCoordinate(const QString &piece, bool latitude, Verdicts &v)
+{
+    const ServerNumber n = serverNumber(piece);
+    if (!n.whole)
+        return v.ignore(QStringLiteral("\"%1\" is not a number.").arg(piece));
+    if (latitude && !isLatitude(n.value))
+        return v.ignore(QStringLiteral("The latitude is beyond 90 degrees."));
+    if (!latitude && !isLongitude(n.value))
+        return v.ignore(QStringLiteral("The longitude is beyond 180 degrees."));
+    v.noteSpelling(piece, n);
+    if (std::fabs(n.value) > (latitude ? 90 : 180))
+        v.warn(QStringLiteral("%1 is beyond %2 degrees; servers still take it.").arg(piece).arg(latitude ? 90 : 180));
+    return true;
+}
+
 bool checkRange(const QStringList &p, Verdicts &v)
 {
-    if (p.size() != 4)
+    if (p.size() < 4)
         return v.ignore(QStringLiteral("A range needs latitude, longitude and distance: r/lat/lon/dist."));
-    const auto lat = number(p[1]), lon = number(p[2]), dist = number(p[3]);
-    if (!lat || !lon || !dist)
-        return v.ignore(QStringLiteral("Latitude, longitude and distance must be numbers."));
-    if (!isLatitude(*lat))
-        return v.ignore(QStringLiteral("The latitude is beyond 90 degrees."));
-    if (!isLongitude(*lon))
-        return v.ignore(QStringLiteral("The longitude is beyond 180 degrees."));
-    if (!isDistance(dist))
-        return v.ignore(QStringLiteral("The distance must be at least 0.1 km."));
+    if (!checkCoordinate(p[1], true, v) || !checkCoordinate(p[2], false, v) || !checkDistance(p[3], false, v))
+        return false;
+    v.noteExtra(p, 4, QStringLiteral("the distance"));
     return true;
 }
 
 bool checkArea(const QStringList &p, Verdicts &v)
 {
-    if (p.size() != 5)
+    if (p.size() < 5)
         return v.ignore(QStringLiteral("An area needs four corners: a/latN/lonW/latS/lonE."));
-    const auto north = number(p[1]), west = number(p[2]), south = number(p[3]), east = number(p[4]);
-    if (!north || !west || !south || !east)
-        return v.ignore(QStringLiteral("The four corners must be numbers."));
-    if (!isLatitude(*north) || !isLatitude(*south))
-        return v.ignore(QStringLiteral("A latitude is beyond 90 degrees."));
-    if (!isLongitude(*west) || !isLongitude(*east))
-        return v.ignore(QStringLiteral("A longitude is beyond 180 degrees."));
-    if (*north < *south)
+    for (int i = 1; i <= 4; ++i)
+        if (!checkCoordinate(p[i], i % 2 == 1, v))
+            return false;
+    if (serverNumber(p[1]).value < serverNumber(p[3]).value)
         return v.ignore(QStringLiteral("The north latitude is below the south latitude: write a/latN/lonW/latS/lonE."));
-    if (*west > *east)
+    if (serverNumber(p[2]).value > serverNumber(p[4]).value)
         return v.ignore(
             QStringLiteral("The west longitude is east of the east longitude: write a/latN/lonW/latS/lonE."));
+    v.noteExtra(p, 5, QStringLiteral("the four corners"));
     return true;
 }
 
+/// b, d, e, g, o, p, u: servers take the text after the first "/", whatever stands between the
+/// letter and it.
 bool checkList(QChar kind, const QStringList &p, Verdicts &v)
 {
+    if (p.size() < 2 || (p.size() == 2 && p[1].isEmpty()))
+        return v.ignore(QStringLiteral("There is no entry after \"%1/\".").arg(kind));
     bool anyEntry = false;
     for (qsizetype i = 1; i < p.size(); ++i) {
-        if (p[i].isEmpty())
-            continue;
-        anyEntry = true;
         if (kind == u'p' && p[i].contains(u'*'))
             return v.ignore(QStringLiteral("Prefix entries may not contain \"*\"."));
+        anyEntry = anyEntry || !p[i].isEmpty();
+    }
+    if (p[0].size() > 1)
+        v.warn(QStringLiteral("Servers skip \"%1\" between the letter and the first \"/\".").arg(p[0].mid(1)));
+    for (qsizetype i = 1; i < p.size(); ++i)
         if (p[i].size() > kEntryLength)
             v.warn(QStringLiteral("Servers cut \"%1\" to its first 9 characters.").arg(p[i]));
-    }
     if (!anyEntry)
-        return v.ignore(QStringLiteral("There is no entry after the letter."));
+        v.warn(QStringLiteral("Every entry is empty."));
     return true;
 }
 
@@ -122,8 +237,12 @@ bool checkSymbols(const QStringList &p, Verdicts &v)
 {
     if (p.size() < 2)
         return v.ignore(QStringLiteral("A symbol fragment needs at least \"s/\"."));
-    if (!p.value(3).isEmpty() && p.value(2).isEmpty())
+    // Everything after the third "/" is the overlay, slashes included.
+    const QString overlay = p.mid(3).join(u'/');
+    if (!overlay.isEmpty() && p.value(2).isEmpty())
         return v.ignore(QStringLiteral("An overlay needs symbols of the alternate table."));
+    if (p.size() > 4)
+        v.warn(QStringLiteral("Servers read all of \"%1\" as the overlay.").arg(overlay));
     return true;
 }
 
@@ -151,15 +270,17 @@ bool checkTypes(const QStringList &p, Verdicts &v)
     for (QChar c : p[1])
         if (!types.contains(c.toLower()))
             return v.ignore(QStringLiteral("\"%1\" is no packet type letter.").arg(c));
-    if (p.size() == 3)
-        return v.ignore(QStringLiteral("A station needs a distance: t/types/call/dist."));
     if (p.size() > 4)
         return v.ignore(QStringLiteral("Too many parts: t/types or t/types/call/dist."));
+    if (p.size() == 3) {
+        if (!p[2].isEmpty())
+            return v.ignore(QStringLiteral("A station needs a distance: t/types/call/dist."));
+        v.warn(QStringLiteral("Servers ignore the empty station after the types."));
+    }
     if (p.size() == 4) {
-        if (p[2].size() < 3 || p[2].size() > kEntryLength)
+        if (const qsizetype bytes = p[2].toUtf8().size(); bytes < 3 || bytes > kEntryLength)
             return v.ignore(QStringLiteral("The station's callsign must have 3 to 9 characters."));
-        if (!isDistance(number(p[3])))
-            return v.ignore(QStringLiteral("The distance must be a number of at least 0.1 km."));
+        return checkDistance(p[3], true, v);
     }
     return true;
 }
@@ -167,16 +288,20 @@ bool checkTypes(const QStringList &p, Verdicts &v)
 bool checkStationRange(QChar kind, const QStringList &p, Verdicts &v)
 {
     if (kind == u'm') {
-        if (p.size() != 2 || !isDistance(number(p[1])))
-            return v.ignore(QStringLiteral("My range needs one distance of at least 0.1 km: m/dist."));
+        if (p.size() < 2)
+            return v.ignore(QStringLiteral("My range needs a distance: m/dist."));
+        if (!checkDistance(p[1], false, v))
+            return false;
+        v.noteExtra(p, 2, QStringLiteral("the distance"));
         return true;
     }
-    if (p.size() != 3)
+    if (p.size() < 3)
         return v.ignore(QStringLiteral("A friend range needs a callsign and a distance: f/call/dist."));
-    if (p[1].isEmpty() || p[1].size() > kEntryLength)
+    if (p[1].isEmpty() || p[1].toUtf8().size() > kEntryLength)
         return v.ignore(QStringLiteral("The callsign must have 1 to 9 characters."));
-    if (!isDistance(number(p[2])))
-        return v.ignore(QStringLiteral("The distance must be a number of at least 0.1 km."));
+    if (!checkDistance(p[2], false, v))
+        return false;
+    v.noteExtra(p, 3, QStringLiteral("the distance"));
     return true;
 }
 
@@ -187,7 +312,7 @@ QString degreesText(double value, QChar positive, QChar negative)
 
 QString position(const QString &lat, const QString &lon)
 {
-    return degreesText(*number(lat), u'N', u'S') + u' ' + degreesText(*number(lon), u'E', u'W');
+    return degreesText(serverNumber(lat).value, u'N', u'S') + u' ' + degreesText(serverNumber(lon).value, u'E', u'W');
 }
 
 QStringList nonEmpty(const QStringList &items)
@@ -261,8 +386,9 @@ QString symbolWords(const QStringList &p, const SymbolTable *symbols)
     add(p.value(1), u'/');
     add(p.value(2), u'\\');
     QString text = names.isEmpty() ? QStringLiteral("no symbols") : alternatives(names);
-    if (!p.value(3).isEmpty())
-        text += QStringLiteral(" with the overlay ") + p.value(3);
+    const QString overlay = p.mid(3).join(u'/');
+    if (!overlay.isEmpty())
+        text += QStringLiteral(" with the overlay ") + overlay;
     return text;
 }
 
@@ -280,10 +406,14 @@ FragmentCheck checkFragment(const QString &word)
 {
     FragmentCheck check{word, QChar(), FragmentCheck::Verdict::Accepted, {}};
     Verdicts v(check);
+    if (word.contains(kServerBlanks)) {
+        v.ignore(QStringLiteral("Servers split a fragment at blanks and tabs."));
+        return check;
+    }
     const bool excluded = word.startsWith(u'-');
     const QString body = excluded ? word.mid(1) : word;
     if (body.isEmpty()) {
-        v.ignore(QStringLiteral("A lone \"-\" is no fragment."));
+        v.warn(QStringLiteral("Servers take a lone \"-\", but it removes nothing."));
         return check;
     }
     if (body.startsWith(u'-')) {
@@ -297,6 +427,10 @@ FragmentCheck checkFragment(const QString &word)
     }
     check.kind = kind;
     const QStringList p = body.split(u'/');
+    if (kListKinds.contains(kind)) {
+        checkList(kind, p, v);
+        return check;
+    }
     if (p[0].size() != 1) {
         v.ignore(QStringLiteral("The kind letter must be followed by \"/\"."));
         return check;
@@ -317,12 +451,8 @@ FragmentCheck checkFragment(const QString &word)
     case u't':
         checkTypes(p, v);
         break;
-    case u'm':
-    case u'f':
-        checkStationRange(kind, p, v);
-        break;
     default:
-        checkList(kind, p, v);
+        checkStationRange(kind, p, v);
         break;
     }
     return check;
@@ -332,7 +462,7 @@ LineCheck checkFilterLine(const QString &line)
 {
     LineCheck check;
     int perKind[128] = {};
-    const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+    const QStringList words = line.split(kServerBlanks, Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < words.size(); ++i) {
         if (i == 0 && words[i] == u"filter")
             continue;
@@ -357,6 +487,8 @@ QString explainFragment(const QString &word, const SymbolTable *symbols)
     const FragmentCheck check = checkFragment(word);
     if (check.verdict == FragmentCheck::Verdict::Ignored)
         return {};
+    if (check.kind.isNull())
+        return QStringLiteral("nothing");
     const bool excluded = word.startsWith(u'-');
     const QStringList p = (excluded ? word.mid(1) : word).split(u'/');
     QString text;
@@ -397,8 +529,9 @@ QString explainFragment(const QString &word, const SymbolTable *symbols)
             + entryWords(p.mid(1), QString(), QStringLiteral("a server starting with")).trimmed();
         break;
     case u'g':
-        text = QStringLiteral("messages to ")
-            + entryWords(p.mid(1), QString(), QStringLiteral("addressees starting with")).trimmed();
+        text = QStringLiteral("messages to ") + alternatives(nonEmpty(p.mid(1)))
+            + (nonEmpty(p.mid(1)).size() > 1 ? QStringLiteral(", and bulletins of those groups")
+                                             : QStringLiteral(", and bulletins of that group"));
         break;
     case u't':
         text = typeWords(p[1]);

@@ -1,7 +1,7 @@
 #include "app/gui/commandline.h"
 
 #include "app/core/filtercheck.h"
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "uiview/core/uiviewlink.h"

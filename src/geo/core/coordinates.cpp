@@ -1,6 +1,6 @@
 #include "geo/core/coordinates.h"
 
-#include "app/core/textlines.h"
+#include "base/core/textlines.h"
 #include "geo/core/numbers.h"
 
 #include <QFile>

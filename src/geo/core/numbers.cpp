@@ -3,6 +3,8 @@
 #include <QLocale>
 
 #include <cmath>
+#include <cstdlib>
+#include <locale.h>
 
 namespace {
 
@@ -106,4 +108,20 @@ double roundHalfEven(double value, int decimals)
 QString roundedSingleText(float value, int decimals)
 {
     return singleText(static_cast<float>(roundHalfEven(static_cast<double>(value), decimals)));
+}
+
+CNumber cNumber(QStringView text)
+{
+    // The user's locale may take "," for the decimal point; servers never do.
+#ifdef _WIN32
+    static const _locale_t c = _create_locale(LC_NUMERIC, "C");
+    const auto read = [](const char *begin, char **end) { return _strtod_l(begin, end, c); };
+#else
+    static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    const auto read = [](const char *begin, char **end) { return strtod_l(begin, end, c); };
+#endif
+    const QByteArray bytes = text.toLatin1(); // what is not Latin-1 ends a number as any letter does
+    char *end = nullptr;
+    const double value = read(bytes.constData(), &end);
+    return {value, static_cast<qsizetype>(end - bytes.constData())};
 }

@@ -25,3 +25,13 @@ double roundHalfEven(double value, int decimals = 0);
 
 /// A 32-bit value rounded to a number of decimals (halves to even) and written as singleText does.
 QString roundedSingleText(float value, int decimals);
+
+/// A number as C's strtod reads it in the C locale ("0x10" is 16; "nan" and "inf" are read too):
+/// the value, and how many characters of the text it took (0 when the text starts with no number,
+/// the value then being 0). Servers read their numbers this way.
+struct CNumber
+{
+    double value = 0;
+    qsizetype length = 0;
+};
+CNumber cNumber(QStringView text);

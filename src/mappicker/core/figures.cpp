@@ -2,7 +2,7 @@
 
 #include "geo/core/coordinates.h"
 #include "geo/core/numbers.h"
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "mappicker/gui/mapwindow.h"
 
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "geo/core/numbers.h"
 #include "uiview/core/uiviewlink.h"
 

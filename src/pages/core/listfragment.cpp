@@ -1,6 +1,6 @@
 #include "pages/core/listfragment.h"
 
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 QString listFragment(QChar letter, bool exclude, const QStringList &entries)
 {

@@ -1,6 +1,6 @@
 #include "pages/core/qconstructfragment.h"
 
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 QString qConstructFragment(const QConstructChoice &choice)
 {

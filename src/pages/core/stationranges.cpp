@@ -1,6 +1,6 @@
 #include "pages/core/stationranges.h"
 
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 QString myRangeFragment(bool exclude, const QString &range)
 {

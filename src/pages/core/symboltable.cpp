@@ -1,8 +1,8 @@
 #include "pages/core/symboltable.h"
 
-#include "app/core/filterline.h"
-#include "app/core/textlines.h"
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/filterline.h"
+#include "base/core/textlines.h"
+#include "base/core/fragmentsyntax.h"
 
 #include <QFile>
 

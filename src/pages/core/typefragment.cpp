@@ -1,6 +1,6 @@
 #include "pages/core/typefragment.h"
 
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 QString typeFragment(const TypeChoice &choice)
 {

@@ -1,6 +1,6 @@
 #include "pages/gui/entrylistpage.h"
 
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 #include "pages/gui/listbox.h"
 
 #include <QListWidget>

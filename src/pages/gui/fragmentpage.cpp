@@ -1,6 +1,6 @@
 #include "pages/gui/fragmentpage.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/gui/clearbutton.h"
 #include "pages/gui/controls.h"
 

@@ -3,7 +3,7 @@
 #include "geo/core/coordinates.h"
 #include "mappicker/core/callbacktext.h"
 #include "pages/core/geofragments.h"
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/gui/controls.h"
 
 #include <QCheckBox>

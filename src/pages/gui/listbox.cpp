@@ -1,6 +1,6 @@
 #include "pages/gui/listbox.h"
 
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 #include "pages/core/listfragment.h"
 
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "pages/gui/myrangepage.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/core/stationranges.h"
 #include "pages/gui/controls.h"
 

@@ -1,6 +1,6 @@
 #include "pages/gui/qconstructpage.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/core/qconstructfragment.h"
 #include "pages/gui/controls.h"
 

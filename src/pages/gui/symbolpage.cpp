@@ -1,6 +1,6 @@
 #include "pages/gui/symbolpage.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/gui/controls.h"
 #include "pages/gui/listbox.h"
 

@@ -1,6 +1,6 @@
 #include "pages/gui/typepage.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 #include "pages/core/typefragment.h"
 #include "pages/gui/controls.h"
 

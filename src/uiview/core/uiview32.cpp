@@ -1,7 +1,7 @@
 #include "uiview/core/uiview32.h"
 
-#include "app/core/filterline.h"
-#include "app/core/textlines.h"
+#include "base/core/filterline.h"
+#include "base/core/textlines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/core/textlines.h"
+#include "base/core/textlines.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "app/gui/dialogs.h"
+#include "base/gui/dialogs.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "pages/core/fragmentsyntax.h"
+#include "base/core/fragmentsyntax.h"
 
 QStringList fragmentPieces(const QString &fragment)
 {

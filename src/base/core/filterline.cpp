@@ -1,6 +1,6 @@
-#include "app/core/filterline.h"
+#include "base/core/filterline.h"
 
-#include "pages/core/kinds.h"
+#include "base/core/kinds.h"
 
 QString trimBlanks(const QString &text)
 {
