@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
     window.start();
     window.decodeFilter(QStringLiteral("filter b/G*/M*/2E0* t/pw/G4ABC/50 d/WIDE2 m/100 f/M0XYZ/25 q//CI "
-                                       "s/>_// -u/APZ* e/T2UK"));
+                                       "s/>_// -u/APZ* e/T2UK p/DL/DB g/BLN*"));
     const int page = argc == 3 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
     window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
     window.show();

@@ -58,12 +58,12 @@ void TestFilterLine::lineOrderIsFixed()
     QString letters;
     for (const Kind *kind : kindsInLineOrder())
         letters += QChar(kind->letter);
-    QCOMPARE(letters, QStringLiteral("btdramfqsoue"));
+    QCOMPARE(letters, QStringLiteral("btdramfqsouepg"));
 
     QString pageOrder;
     for (const Kind &kind : kinds())
         pageOrder += QChar(kind.letter);
-    QCOMPARE(pageOrder, QStringLiteral("rbtsdaqmufeo"));
+    QCOMPARE(pageOrder, QStringLiteral("rbtsdaqmufeopg"));
 }
 
 void TestFilterLine::words_data()
@@ -81,7 +81,9 @@ void TestFilterLine::words_data()
     QTest::newRow("filter is case-sensitive") << QStringLiteral("Filter f/x/1") << QStringList{u"f"_s, u"f/x/1"_s};
     QTest::newRow("lone dash") << QStringLiteral("filter - b/A") << QStringList{u"b"_s, u"b/A"_s};
     QTest::newRow("upper-case letter") << QStringLiteral("R/1/2/3 B/x") << QStringList{};
-    QTest::newRow("unknown letter") << QStringLiteral("x/1 -z/2 p/G*") << QStringList{};
+    QTest::newRow("unknown letter") << QStringLiteral("x/1 -z/2 P/G*") << QStringList{};
+    QTest::newRow("prefix and group") << QStringLiteral("g/CQ* -p/G p/ g")
+                                      << QStringList{u"g"_s, u"g/CQ*"_s, u"p"_s, u"-p/G"_s, u"p"_s, u"p/"_s, u"g"_s, u"g"_s};
     QTest::newRow("malformed word still dispatched") << QStringLiteral("rubbish") << QStringList{u"r"_s, u"rubbish"_s};
     QTest::newRow("letter alone") << QStringLiteral("-b") << QStringList{u"b"_s, u"-b"_s};
     QTest::newRow("tab is no separator") << QStringLiteral("b/A\tb/B") << QStringList{u"b"_s, u"b/A\tb/B"_s};
@@ -114,6 +116,7 @@ void TestFilterLine::captions()
     QCOMPARE(tabCaption(*kindForLetter(u'b'), true), QStringLiteral("Budlist - b   [Active]"));
     QCOMPARE(tabCaption(*kindForLetter(u'e'), true), QStringLiteral("Port of entry - e   [Active]"));
     QCOMPARE(tabCaption(*kindForLetter(u'q'), false), QStringLiteral("q Construct - q"));
+    QCOMPARE(tabCaption(*kindForLetter(u'g'), true), QStringLiteral("Group Msg - g   [Active]"));
     QVERIFY(!kindForLetter(u'B'));
 }
 

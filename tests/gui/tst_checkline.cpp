@@ -102,6 +102,9 @@ void TestCheckLine::commandLine_data()
     QTest::newRow("explain") << QStringList{u"--explain"_s, u"filter -r/51.5/-1/100 s/>//"_s} << 0
                              << u"-r/51.5/-1/100: except positions within 100 km of 51.5 N 1 W\n"
                                 "s/>//: stations shown with the symbol Car\n"_s;
+    QTest::newRow("decode, prefix and group last")
+        << QStringList{u"--decode"_s, u"filter g/CQ* -b/N0CALL p/G/M e/T2UK"_s} << 0
+        << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s;
     QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1"_s} << 0
                             << u"filter b/a r/1/2/3 e/x\n"_s;
     QTest::newRow("missing line") << QStringList{u"--check"_s} << 2 << QString();

@@ -95,12 +95,23 @@ void TestListPages::captions_data()
     QTest::addColumn<QString>("frame");
     QTest::addColumn<QString>("addCaption");
     QTest::addColumn<QString>("prompt");
-    QTest::newRow("b") << QChar(u'b') << u" Budlist "_s << u"Add Callsign"_s << u"Enter callsign"_s;
-    QTest::newRow("d") << QChar(u'd') << u" Digipeater "_s << u"Add Digi"_s << u"Enter callsign"_s;
-    QTest::newRow("o") << QChar(u'o') << u" Object "_s << u"Add Object"_s << u"Enter object"_s;
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("idleCaption");
+    QTest::addColumn<QString>("pageButton"); ///< its name and caption
+    QTest::newRow("b") << QChar(u'b') << u" Budlist "_s << u"Add Callsign"_s << u"Enter callsign"_s << 1
+                       << u"Budlist - b"_s << u"Command15 Budlist"_s;
+    QTest::newRow("d") << QChar(u'd') << u" Digipeater "_s << u"Add Digi"_s << u"Enter callsign"_s << 4
+                       << u"Digipeater - d"_s << u"Command21 Digipeater"_s;
+    QTest::newRow("o") << QChar(u'o') << u" Object "_s << u"Add Object"_s << u"Enter object"_s << 11
+                       << u"Object - o"_s << u"Command24 Object"_s;
     QTest::newRow("u") << QChar(u'u') << u" Unproto "_s << u"Add Unproto"_s
-                       << u"Enter unproto (or destination field)"_s;
-    QTest::newRow("e") << QChar(u'e') << u" Port of entry "_s << u"Add Port Entry"_s << u"Enter callsign"_s;
+                       << u"Enter unproto (or destination field)"_s << 8 << u"Unproto - u"_s << u"Command18 Unproto"_s;
+    QTest::newRow("e") << QChar(u'e') << u" Port of entry "_s << u"Add Port Entry"_s << u"Enter callsign"_s << 10
+                       << u"Port of entry - e"_s << u"Command22 Port of entry"_s;
+    QTest::newRow("p") << QChar(u'p') << u" Prefix "_s << u"Add Prefix"_s << u"Enter callsign prefix"_s << 12
+                       << u"Prefix - p"_s << u"Command25 Prefix"_s;
+    QTest::newRow("g") << QChar(u'g') << u" Group Message "_s << u"Add Group"_s << u"Enter message addressee"_s << 13
+                       << u"Group Msg - g"_s << u"Command26 Group Msg"_s;
 }
 
 void TestListPages::captions()
@@ -109,6 +120,9 @@ void TestListPages::captions()
     QFETCH(QString, frame);
     QFETCH(QString, addCaption);
     QFETCH(QString, prompt);
+    QFETCH(int, tab);
+    QFETCH(QString, idleCaption);
+    QFETCH(QString, pageButton);
     Workbench bench;
     ListControls page(bench, letter);
     QCOMPARE(page.add->text(), addCaption);
@@ -116,12 +130,17 @@ void TestListPages::captions()
     auto *box = qobject_cast<QGroupBox *>(page.list->parentWidget());
     QVERIFY(box);
     QCOMPARE(box->title(), frame);
+    QVERIFY(page.tabs->widget(tab)->isAncestorOf(page.list));
+    QCOMPARE(page.caption(), idleCaption);
+    const QStringList button = pageButton.split(u' ');
+    QCOMPARE(bench.find<QPushButton>(button.first())->text(), button.mid(1).join(u' '));
 
     addEntry(bench, page, u"x"_s);
     QCOMPARE(bench.dialogs.questions.size(), 1);
     QCOMPARE(bench.dialogs.questions.first().prompt, prompt);
     QCOMPARE(bench.dialogs.questions.first().title, u"Varnock"_s);
     QCOMPARE(bench.dialogs.questions.first().defaultText, QString());
+    QCOMPARE(page.caption(), idleCaption + u"   [Active]"_s);
 }
 
 void TestListPages::add_data()
@@ -136,6 +155,9 @@ void TestListPages::add_data()
     QTest::newRow("object keeps case") << QChar(u'o') << QStringList{u"Name1"_s} << QStringList{u"Name1"_s}
                                        << u"o/Name1"_s;
     QTest::newRow("unproto") << QChar(u'u') << QStringList{u"wxyz"_s} << QStringList{u"WXYZ"_s} << u"u/WXYZ"_s;
+    QTest::newRow("prefix") << QChar(u'p') << QStringList{u"dl"_s, u"db"_s} << QStringList{u"DL"_s, u"DB"_s}
+                            << u"p/DL/DB"_s;
+    QTest::newRow("group") << QChar(u'g') << QStringList{u"bln*"_s} << QStringList{u"BLN*"_s} << u"g/BLN*"_s;
     QTest::newRow("digi twice") << QChar(u'd') << QStringList{u"wide1"_s, u"wide1"_s}
                                 << QStringList{u"WIDE1"_s, u"WIDE1"_s} << u"d/WIDE1/WIDE1"_s;
     QTest::newRow("one blank") << QChar(u'b') << QStringList{u" "_s} << QStringList{u" "_s} << u"b/ "_s;
@@ -272,6 +294,12 @@ void TestListPages::decode_data()
     QTest::newRow("no upper-casing") << u"b/x//y"_s << QChar(u'b') << false << QStringList{u"x"_s, QString(), u"y"_s}
                                      << u"b/x//y"_s;
     QTest::newRow("second word wins") << u"-d/A/B d/C"_s << QChar(u'd') << false << QStringList{u"C"_s} << u"d/C"_s;
+    QTest::newRow("prefix among others") << u"g/CQ* -p/dl//DB b/X p"_s << QChar(u'p') << false << QStringList{}
+                                         << QString();
+    QTest::newRow("excluded prefix") << u"g/CQ* -p/dl//DB b/X"_s << QChar(u'p') << true
+                                     << QStringList{u"dl"_s, QString(), u"DB"_s} << u"-p/dl//DB"_s;
+    QTest::newRow("group, repeated") << u"g/A p/G -g/BLN*/ e/X"_s << QChar(u'g') << true
+                                     << QStringList{u"BLN*"_s, QString()} << u"-g/BLN*/"_s;
 }
 
 void TestListPages::decode()

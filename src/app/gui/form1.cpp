@@ -126,15 +126,17 @@ QWidget *Form1::createPageButtonBand()
 {
     QWidget *band = darkBand(QStringLiteral("Picture4"), this);
     auto *grid = new QGridLayout(band);
-    grid->setContentsMargins(64, 8, 46, 8);
+    // Two rows of seven buttons, narrower than UI-View32's six so the window keeps its size.
+    grid->setContentsMargins(16, 8, 16, 8);
     grid->setHorizontalSpacing(7);
     grid->setVerticalSpacing(7);
+    constexpr int kPerRow = (kKindCount + 1) / 2;
     for (const Kind &kind : kinds()) {
         QPushButton *button = namedButton(kind.pageButton.toString(), kind.buttonCaption.toString(), band);
-        button->setMinimumWidth(97);
+        button->setMinimumWidth(88);
         const int tab = kind.tab;
         connect(button, &QPushButton::clicked, this, [this, tab] { m_tabs->setCurrentIndex(tab); });
-        grid->addWidget(button, tab / 6, tab % 6);
+        grid->addWidget(button, tab / kPerRow, tab % kPerRow);
     }
     return band;
 }

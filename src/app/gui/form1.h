@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/core/kinds.h"
 #include "geo/core/coordinates.h"
 #include "mappicker/core/figures.h"
 #include "mappicker/gui/mapwindow.h"
@@ -40,7 +41,7 @@ struct Form1Services
     std::function<QDateTime()> now = &QDateTime::currentDateTime;
 };
 
-/// The main window: the page buttons, the twelve pages and the filter band.
+/// The main window: the page buttons, the fourteen pages and the filter band.
 class Form1 final : public QMainWindow
 {
     Q_OBJECT
@@ -57,7 +58,7 @@ public:
     /// The symbols the symbol page offers.
     const SymbolTable *symbolTable() const;
 
-    /// Writes the filter line from the twelve fragment boxes, in line order.
+    /// Writes the filter line from the fourteen fragment boxes, in line order.
     void buildMainFilter();
 
     /// Runs every page's Clear Filter, in the order of the filter line.
@@ -121,7 +122,7 @@ private:
     void exitProgram();
 
     Form1Services m_services;
-    std::array<FragmentPage *, 12> m_pages{};
+    std::array<FragmentPage *, kKindCount> m_pages{};
     QTabWidget *m_tabs = nullptr;
     SymbolPage *m_symbolPage = nullptr;
     AreaPage *m_areaPage = nullptr;

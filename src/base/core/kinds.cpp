@@ -17,6 +17,9 @@ const std::array<Kind, kKindCount> &kinds()
         {u'f', 9, 7, u"Friend Range - f", u"friend", u"Command20", u"Friend Range"},
         {u'e', 10, 12, u"Port of entry - e", u"port", u"Command22", u"Port of entry"},
         {u'o', 11, 10, u"Object - o", u"object", u"Command24", u"Object"},
+        // Beyond UI-View32's twelve: servers know these two as well.
+        {u'p', 12, 13, u"Prefix - p", u"prefix", u"Command25", u"Prefix"},
+        {u'g', 13, 14, u"Group Msg - g", u"group", u"Command26", u"Group Msg"},
     }};
     return table;
 }

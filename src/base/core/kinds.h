@@ -18,12 +18,12 @@ struct Kind
     QStringView buttonCaption;
 };
 
-inline constexpr int kKindCount = 12;
+inline constexpr int kKindCount = 14;
 
-/// The twelve kinds in page order.
+/// The fourteen kinds in page order.
 const std::array<Kind, kKindCount> &kinds();
 
-/// The twelve kinds in the order of the filter line: b t d r a m f q s o u e.
+/// The fourteen kinds in the order of the filter line: b t d r a m f q s o u e p g.
 const std::array<const Kind *, kKindCount> &kindsInLineOrder();
 
 /// The kind of this letter, compared case-sensitively, or nullptr.

@@ -13,9 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const std::array<ListPageSpec, 5> &ListPage::specs()
+const std::array<ListPageSpec, 7> &ListPage::specs()
 {
-    static const std::array<ListPageSpec, 5> table{{
+    static const std::array<ListPageSpec, 7> table{{
         {u'b', u" Budlist ", u"List2", u"budlist_Command1", u"Add Callsign", u"budlist_command2", u"Enter callsign",
          true},
         {u'd', u" Digipeater ", u"List3", u"digi_add", u"Add Digi", u"digi_remove", u"Enter callsign", true},
@@ -23,6 +23,9 @@ const std::array<ListPageSpec, 5> &ListPage::specs()
          u"Enter unproto (or destination field)", true},
         {u'e', u" Port of entry ", u"List9", u"port_add", u"Add Port Entry", u"port_remove", u"Enter callsign", true},
         {u'o', u" Object ", u"List7", u"object_add", u"Add Object", u"object_remove", u"Enter object", false},
+        {u'p', u" Prefix ", u"List10", u"prefix_add", u"Add Prefix", u"prefix_remove", u"Enter callsign prefix", true},
+        {u'g', u" Group Message ", u"List11", u"group_add", u"Add Group", u"group_remove", u"Enter message addressee",
+         true},
     }};
     return table;
 }

@@ -24,14 +24,14 @@ struct ListPageSpec
 };
 
 /// A page whose fragment is a list of free texts typed one at a time: budlist, digipeater, object,
-/// unproto and port of entry.
+/// unproto, port of entry, prefix and group message.
 class ListPage final : public FragmentPage
 {
     Q_OBJECT
 
 public:
-    /// The five list pages in page order.
-    static const std::array<ListPageSpec, 5> &specs();
+    /// The seven list pages in page order.
+    static const std::array<ListPageSpec, 7> &specs();
 
     ListPage(const ListPageSpec &spec, Dialogs &dialogs, QWidget *parent = nullptr);
 
