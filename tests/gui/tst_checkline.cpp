@@ -23,6 +23,7 @@ private Q_SLOTS:
     void pagesBuildWhatServersAccept();
     void commandLine_data();
     void commandLine();
+    void helpListsTheForms();
     void commandLineReadsStandardInput();
 };
 
@@ -90,24 +91,32 @@ void TestCheckLine::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("output"); ///< the whole of standard output
+    QTest::addColumn<QString>("errorSays"); ///< a part of standard error
 
     QTest::newRow("check, all accepted") << QStringList{u"--check"_s, u"filter b/G* m/10"_s} << 0
-                                         << u"b/G*: OK\nm/10: OK\n"_s;
+                                         << u"b/G*: OK\nm/10: OK\n"_s << QString();
     QTest::newRow("check, one ignored") << QStringList{u"--check"_s, u"b/G* r/95/0/1"_s} << 1
-                                        << u"b/G*: OK\nr/95/0/1: IGNORED, The latitude is beyond 90 degrees.\n"_s;
+                                        << u"b/G*: OK\nr/95/0/1: IGNORED, The latitude is beyond 90 degrees.\n"_s << QString();
     QTest::newRow("check, warning only")
         << QStringList{u"--check"_s, u"b/ABCDEFGHIJ"_s} << 0
-        << u"b/ABCDEFGHIJ: OK, Servers cut \"ABCDEFGHIJ\" to its first 9 characters.\n"_s;
+        << u"b/ABCDEFGHIJ: OK, Servers cut \"ABCDEFGHIJ\" to its first 9 characters.\n"_s << QString();
     QTest::newRow("explain") << QStringList{u"--explain"_s, u"filter -r/51.5/-1/100 s/>//"_s} << 0
                              << u"-r/51.5/-1/100: except positions within 100 km of 51.5 N 1 W\n"
-                                "s/>//: stations shown with the symbol Car\n"_s;
+                                "s/>//: stations shown with the symbol Car\n"_s << QString();
     QTest::newRow("decode, prefix and group last")
         << QStringList{u"--decode"_s, u"filter g/CQ* -b/N0CALL p/G/M e/T2UK"_s} << 0
-        << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s;
+        << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s << QString();
     QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1"_s} << 0
-                            << u"filter b/a r/1/2/3 e/x\n"_s;
-    QTest::newRow("missing line") << QStringList{u"--check"_s} << 2 << QString();
+                            << u"filter b/a r/1/2/3 e/x\n"_s << QString();
+    QTest::newRow("missing line") << QStringList{u"--check"_s} << 2 << QString() << u"Missing value after '--check'"_s;
+    QTest::newRow("two forms") << QStringList{u"--check"_s, u"b/G"_s, u"--decode"_s, u"b/G"_s} << 2 << QString()
+                               << u"Give one form with one line."_s;
+    QTest::newRow("unknown option") << QStringList{u"--chek"_s, u"b/G"_s} << 2 << QString()
+                                    << u"Unknown option 'chek'"_s;
+    QTest::newRow("stray argument") << QStringList{u"b/G"_s} << 2 << QString() << u"Unexpected argument"_s;
+    QTest::newRow("version") << QStringList{u"--version"_s} << 0 << u"Varnock 1.1.0\n"_s << QString();
+    QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << u"Varnock 1.1.0\n"_s << QString();
 }
 
 void TestCheckLine::commandLine()
@@ -115,6 +124,7 @@ void TestCheckLine::commandLine()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, output);
+    QFETCH(QString, errorSays);
     isolateUserSettings();
     arguments.prepend(u"varnock"_s);
     QString out;
@@ -123,8 +133,27 @@ void TestCheckLine::commandLine()
     QTextStream errStream(&err);
     QCOMPARE(runCommandLine(arguments, outStream, errStream), std::optional<int>(status));
     outStream.flush();
+    errStream.flush();
     QCOMPARE(out, output);
+    QVERIFY2(err.contains(errorSays), qPrintable(err));
+    if (status == 2)
+        QVERIFY(err.contains(u"--explain <LINE>"_s)); // the usage follows the problem
     QCOMPARE(runCommandLine({u"varnock"_s}, outStream, errStream), std::nullopt);
+}
+
+void TestCheckLine::helpListsTheForms()
+{
+    for (const QString &option : {u"--help"_s, u"-h"_s}) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        QCOMPARE(runCommandLine({u"varnock"_s, option}, outStream, errStream), std::optional<int>(0));
+        outStream.flush();
+        for (const QString &form : {u"--check <LINE>"_s, u"--explain <LINE>"_s, u"--decode <LINE>"_s, u"--version"_s})
+            QVERIFY2(out.contains(form), qPrintable(out));
+        QVERIFY(err.isEmpty());
+    }
 }
 
 void TestCheckLine::commandLineReadsStandardInput()
@@ -138,6 +167,18 @@ void TestCheckLine::commandLineReadsStandardInput()
     QCOMPARE(varnock.exitCode(), 1);
     QCOMPARE(varnock.readAllStandardOutput(),
              QByteArray("b/G*: OK\np/G*: IGNORED, Prefix entries may not contain \"*\".\n"));
+
+    // No form opens a window, so none needs a display.
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+        bare.remove(name);
+    for (const auto &[option, status] : {std::pair{u"--help"_s, 0}, std::pair{u"--nonsense"_s, 2}}) {
+        QProcess bareVarnock;
+        bareVarnock.setProcessEnvironment(bare);
+        bareVarnock.start(QCoreApplication::applicationDirPath() + u"/varnock"_s, {option});
+        QVERIFY(bareVarnock.waitForFinished(10000));
+        QCOMPARE(bareVarnock.exitCode(), status);
+    }
 }
 
 QTEST_MAIN(TestCheckLine)
