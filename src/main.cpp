@@ -29,7 +29,6 @@ int main(int argc, char *argv[])
     DesktopTextViewer viewer;
     const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
     Form1 window({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
-    window.start();
-    window.show();
+    window.open();
     return QApplication::exec();
 }

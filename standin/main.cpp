@@ -13,13 +13,18 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <optional>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +42,57 @@ bool prepareFolder(const QString &folder)
     if (ini.exists())
         return true;
     return ini.open(QIODevice::WriteOnly) && ini.write("[APRServe]\r\nEXTRA_LOGON_TEXT=\r\n") > 0;
+}
+
+/// UI-View32's folder in the user's settings, recorded for as long as the stand-in runs and put
+/// back as it was when it ends, so that Varnock started later does not look for a UI-View32 that is
+/// gone.
+class FolderRecord
+{
+public:
+    explicit FolderRecord(const QString &folder)
+    {
+        // As UI-View32 does: its folder, with a trailing separator, where its add-ons look for it.
+        m_previous = m_settings.value(kKey);
+        m_settings.setValue(kKey, QString(folder + QDir::separator()));
+        m_settings.sync();
+    }
+    ~FolderRecord()
+    {
+        if (m_previous.isValid())
+            m_settings.setValue(kKey, m_previous);
+        else
+            m_settings.remove(kKey);
+        m_settings.sync();
+    }
+    Q_DISABLE_COPY_MOVE(FolderRecord)
+
+private:
+    static inline const QString kKey = QStringLiteral("UI-View32/Program Folder");
+    QSettings m_settings{QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Peak Systems")};
+    QVariant m_previous;
+};
+
+// SIGINT and SIGTERM end the event loop through a pipe, so that the folder record is put back.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::pipe(signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 } // namespace
@@ -92,12 +148,10 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    if (!parser.isSet(noRegister)) {
-        // As UI-View32 does: its folder, with a trailing separator, where its add-ons look for it.
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Peak Systems"));
-        settings.setValue(QStringLiteral("UI-View32/Program Folder"), QString(folder + QDir::separator()));
-        settings.sync();
-    }
+    quitOnSignals(app);
+    std::optional<FolderRecord> record;
+    if (!parser.isSet(noRegister))
+        record.emplace(folder);
 
     // Standard input is read on a thread of its own, so a waiting read never holds up the bus.
     const auto handle = [&](const QString &line) {
@@ -122,6 +176,7 @@ int main(int argc, char *argv[])
     std::printf("uiview32-standin: serving %s for %s\n", qPrintable(UiViewBus::service()), qPrintable(folder));
     std::fflush(stdout);
     const int status = QGuiApplication::exec();
+    record.reset();
     // The reading thread may still wait on standard input; ending here leaves it no window to act in.
     std::fflush(stdout);
     std::_Exit(status);

@@ -13,8 +13,11 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -92,6 +95,8 @@ private Q_SLOTS:
     void besideTheStandin();
     void varnockEndsWithTheStandin();
     void standinVanishes();
+    void standinPutsTheFolderBack_data();
+    void standinPutsTheFolderBack();
     void pickRangeOnTheSampleMap();
     void withoutTheStandin();
 };
@@ -158,6 +163,44 @@ void TestEndToEnd::varnockEndsWithTheStandin()
     QVERIFY(varnock.waitForFinished(10000));
     QCOMPARE(varnock.exitStatus(), QProcess::NormalExit);
     QCOMPARE(varnock.exitCode(), 0);
+}
+
+void TestEndToEnd::standinPutsTheFolderBack_data()
+{
+    QTest::addColumn<QString>("before"); ///< the folder recorded before the stand-in started, if any
+    QTest::addColumn<QString>("ending");
+    for (const QString &ending : {u"close"_s, u"SIGTERM"_s, u"SIGINT"_s}) {
+        QTest::addRow("none, %s", qPrintable(ending)) << QString() << ending;
+        QTest::addRow("another, %s", qPrintable(ending)) << u"C:\\UI-View32\\"_s << ending;
+    }
+}
+
+void TestEndToEnd::standinPutsTheFolderBack()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, ending);
+    const QString key = u"UI-View32/Program Folder"_s;
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, u"Peak Systems"_s);
+    if (before.isEmpty())
+        settings.remove(key);
+    else
+        settings.setValue(key, before);
+    settings.sync();
+    {
+        Standin standin;
+        QVERIFY(standin.serving());
+        settings.sync();
+        QCOMPARE(settings.value(key).toString(), QString(standin.folder() + QDir::separator()));
+        if (ending == u"close")
+            standin.command("close");
+        else
+            ::kill(static_cast<pid_t>(standin.process.processId()), ending == u"SIGINT" ? SIGINT : SIGTERM);
+        QVERIFY(standin.process.waitForFinished(5000));
+        QCOMPARE(standin.process.exitStatus(), QProcess::NormalExit);
+    }
+    settings.sync();
+    QCOMPARE(settings.value(key).toString(), before);
+    QCOMPARE(settings.contains(key), !before.isEmpty());
 }
 
 void TestEndToEnd::standinVanishes()

@@ -1,5 +1,7 @@
 #include "support/scripteddialogs.h"
 
+#include <QWidget>
+
 void ScriptedDialogs::answer(const QString &text)
 {
     m_answers.enqueue(text);
@@ -12,7 +14,8 @@ QString ScriptedDialogs::askText(QWidget *, const QString &prompt, const QString
     return m_answers.isEmpty() ? QString() : m_answers.dequeue();
 }
 
-void ScriptedDialogs::tell(QWidget *, const QString &text)
+void ScriptedDialogs::tell(QWidget *parent, const QString &text)
 {
     messages.append(text);
+    shownOverVisibleWindow.append(parent && parent->window()->isVisible());
 }

@@ -25,6 +25,7 @@ public:
 
     QList<Question> questions;
     QStringList messages;
+    QList<bool> shownOverVisibleWindow; ///< for each message, whether its window was on screen
 
 private:
     QQueue<QString> m_answers;

@@ -275,6 +275,12 @@ void Form1::start()
         m_services.dialogs.tell(this, QStringLiteral("Varnock has started, but:\n\n") + problems.join(u'\n'));
 }
 
+void Form1::open()
+{
+    show();
+    start();
+}
+
 QStringList Form1::loadSymbols()
 {
     QStringList problems = m_symbolPage->loadSymbols(m_services.programFolder);

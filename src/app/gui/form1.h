@@ -52,6 +52,9 @@ public:
 
     /// The start-up steps of the window, run once before it is shown.
     void start();
+    /// Shows the window and then runs its start-up, so that whatever start-up has to tell the
+    /// user stands over the window instead of alone on the screen.
+    void open();
 
     /// Reads the symbol list of the program folder into the symbol page; returns what could not be read.
     QStringList loadSymbols();
