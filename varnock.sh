@@ -13,6 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core xdg-utils dbus)
+# The tests build the APRS-IS server aprsc from the shared folder beside the project.
+test_packages=(gcc libevent-dev libcap-dev libssl-dev zlib1g-dev)
 
 install_packages() {
     local missing=() package
@@ -48,12 +50,12 @@ run)
     exec build/bin/varnock
     ;;
 test)
-    install_packages
+    install_packages "${test_packages[@]}"
     build build
     headless_tests build
     ;;
 sanitize)
-    install_packages
+    install_packages "${test_packages[@]}"
     build build-sanitize -DVARNOCK_SANITIZE=ON -DVARNOCK_BUILD_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
@@ -75,7 +77,7 @@ fuzz)
         -DVARNOCK_BUILD_BENCH=OFF -- --target fuzz_all
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    for target in fuzz_filterline fuzz_numbers fuzz_mapinfo fuzz_logon fuzz_symbols fuzz_callback; do
+    for target in fuzz_filterline fuzz_numbers fuzz_mapinfo fuzz_logon fuzz_symbols fuzz_callback fuzz_mappixels; do
         # New inputs go to a scratch folder; the seeds in the repository stay as they are.
         mkdir -p "$work/$target"
         if ! build-fuzz/bin/"$target" -max_total_time="${FUZZ_SECONDS:-40}" -artifact_prefix="$work/" \
@@ -91,7 +93,8 @@ fuzz)
 bench)
     install_packages
     build build
-    QT_QPA_PLATFORM=offscreen build/bin/varnock_bench
+    # The map is fetched over a session bus of its own, from the stand-in.
+    QT_QPA_PLATFORM=offscreen dbus-run-session -- build/bin/varnock_bench
     ;;
 *)
     sed -n '2,12p' "$0"

@@ -1,7 +1,7 @@
 #include "app/gui/commandline.h"
-#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>

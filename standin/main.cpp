@@ -20,10 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <string>
 #include <optional>
+#include <string>
 #include <thread>
-
 #include <unistd.h>
 
 namespace {

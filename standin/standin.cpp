@@ -1,8 +1,8 @@
 #include "standin.h"
 
 #include "uiview/dbus/dbusnames.h"
+#include "uiview/dbus/mappixels.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -11,23 +11,27 @@
 bool StandinMap::load(const QString &path, QString *error)
 {
     QImageReader reader(path);
+    reader.setAllocationLimit(0); // UI-View32 shows maps of any size a 16-bit width and height allow
     QImage image = reader.read();
     if (image.isNull()) {
         *error = QStringLiteral("cannot read the map %1: %2").arg(path, reader.errorString());
         return false;
     }
+    QDBusUnixFileDescriptor pixels;
+    pixels.giveFileDescriptor(MapPixels::fileOf(image));
+    if (!pixels.isValid()) {
+        *error = QStringLiteral("cannot share the map %1: not enough memory").arg(path);
+        return false;
+    }
     m_image = std::move(image);
+    m_pixels = std::move(pixels);
     m_path = QFileInfo(path).absoluteFilePath();
     return true;
 }
 
-QByteArray StandinMap::mapImage() const
+QDBusUnixFileDescriptor StandinMap::mapPixels() const
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    m_image.save(&buffer, "PNG");
-    return png;
+    return m_pixels;
 }
 
 QString StandinMap::mapFileName() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QFile>
 #include <QImage>
 #include <QObject>
@@ -16,7 +17,7 @@ public:
     bool load(const QString &path, QString *error);
 
 public Q_SLOTS:
-    QByteArray mapImage() const;
+    QDBusUnixFileDescriptor mapPixels() const;
     QString mapFileName() const;
     qint16 mapWidth() const;
     qint16 mapHeight() const;
@@ -26,6 +27,7 @@ Q_SIGNALS:
 
 private:
     QImage m_image;
+    QDBusUnixFileDescriptor m_pixels; ///< made once for each map, handed to every caller
     QString m_path;
 };
 

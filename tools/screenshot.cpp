@@ -1,9 +1,9 @@
 // Renders the main window, filled with an example filter, into a PNG file, showing one page
 // (the budlist page unless another index is given):
 //   QT_QPA_PLATFORM=offscreen varnock_screenshot docs/varnock.png [PAGE]
-#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>

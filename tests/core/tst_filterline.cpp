@@ -82,8 +82,8 @@ void TestFilterLine::words_data()
     QTest::newRow("lone dash") << QStringLiteral("filter - b/A") << QStringList{u"b"_s, u"b/A"_s};
     QTest::newRow("upper-case letter") << QStringLiteral("R/1/2/3 B/x") << QStringList{};
     QTest::newRow("unknown letter") << QStringLiteral("x/1 -z/2 P/G*") << QStringList{};
-    QTest::newRow("prefix and group") << QStringLiteral("g/CQ* -p/G p/ g")
-                                      << QStringList{u"g"_s, u"g/CQ*"_s, u"p"_s, u"-p/G"_s, u"p"_s, u"p/"_s, u"g"_s, u"g"_s};
+    QTest::newRow("prefix and group") << QStringLiteral(
+        "g/CQ* -p/G p/ g") << QStringList{u"g"_s, u"g/CQ*"_s, u"p"_s, u"-p/G"_s, u"p"_s, u"p/"_s, u"g"_s, u"g"_s};
     QTest::newRow("malformed word still dispatched") << QStringLiteral("rubbish") << QStringList{u"r"_s, u"rubbish"_s};
     QTest::newRow("letter alone") << QStringLiteral("-b") << QStringList{u"b"_s, u"-b"_s};
     QTest::newRow("tab is no separator") << QStringLiteral("b/A\tb/B") << QStringList{u"b"_s, u"b/A\tb/B"_s};

@@ -37,7 +37,7 @@ QString sampleMap()
 class Standin
 {
 public:
-    explicit Standin(const QByteArray &logon = "filter")
+    explicit Standin(const QByteArray &logon = "filter", const QString &map = sampleMap())
     {
         QDir().mkpath(folder());
         QFile ini(QDir(folder()).filePath(u"uiview32.ini"_s));
@@ -48,7 +48,7 @@ public:
         environment.insert(u"XDG_CONFIG_HOME"_s, isolateUserSettings());
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(environment);
-        process.start(programPath("uiview32-standin"), {u"--folder"_s, folder(), u"--map"_s, sampleMap()});
+        process.start(programPath("uiview32-standin"), {u"--folder"_s, folder(), u"--map"_s, map});
     }
     ~Standin()
     {
@@ -84,6 +84,27 @@ private:
     QByteArray m_output;
 };
 
+/// Varnock in this process with the real link over the bus, beside a stand-in that shows a map.
+struct BesideAMap
+{
+    explicit BesideAMap(const QString &map = sampleMap())
+        : standin("filter", map)
+    { }
+    /// The map window the range page opens; nullptr when the stand-in does not serve.
+    MapWindow *openPicker()
+    {
+        if (!standin.serving())
+            return nullptr;
+        bench.form.start();
+        bench.find<QPushButton>(u"Command8"_s)->click();
+        return bench.form.mapWindow();
+    }
+
+    Standin standin;
+    DBusConnector link;
+    Workbench bench{QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link};
+};
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -98,6 +119,7 @@ private Q_SLOTS:
     void standinPutsTheFolderBack_data();
     void standinPutsTheFolderBack();
     void pickRangeOnTheSampleMap();
+    void largeMapOverTheBus();
     void withoutTheStandin();
 };
 
@@ -228,13 +250,8 @@ void TestEndToEnd::standinVanishes()
 
 void TestEndToEnd::pickRangeOnTheSampleMap()
 {
-    Standin standin;
-    QVERIFY(standin.serving());
-    DBusConnector link;
-    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link);
-    bench.form.start();
-    bench.find<QPushButton>(u"Command8"_s)->click();
-    MapWindow *window = bench.form.mapWindow();
+    BesideAMap beside;
+    MapWindow *window = beside.openPicker();
     QVERIFY(window);
     QCOMPARE(window->mapImage().size(), QSize(840, 666)); // the sample map, over the bus
     // The sample map spans 1.5 W to 0.5 E over 840 pixels along 51.5 N.
@@ -243,9 +260,27 @@ void TestEndToEnd::pickRangeOnTheSampleMap()
     pressButton(window);
     movePointer(window, {630, 0});
     pressButton(window);
-    auto *ranges = bench.find<QListWidget>(u"List1"_s);
+    auto *ranges = beside.bench.find<QListWidget>(u"List1"_s);
     QCOMPARE(ranges->count(), 1);
     QCOMPARE(ranges->item(0)->text(), u"r/51.5/-1/69"_s);
+}
+
+void TestEndToEnd::largeMapOverTheBus()
+{
+    // Larger than any image Qt decodes by default (128 MB as 32-bit pixels).
+    QTemporaryDir maps;
+    const QString path = maps.filePath(u"large.png"_s);
+    QImage large(6000, 6000, QImage::Format_RGB32);
+    large.fill(QColor(10, 120, 30));
+    large.setPixel(5999, 5999, qRgb(200, 0, 0));
+    QVERIFY(large.save(path, "PNG", 100));
+    large = QImage();
+    BesideAMap beside(path);
+    MapWindow *window = beside.openPicker();
+    QVERIFY(window);
+    QCOMPARE(window->mapImage().size(), QSize(6000, 6000));
+    QCOMPARE(window->mapImage().pixel(0, 0), qRgb(10, 120, 30));
+    QCOMPARE(window->mapImage().pixel(5999, 5999), qRgb(200, 0, 0));
 }
 
 void TestEndToEnd::withoutTheStandin()

@@ -97,13 +97,15 @@ void TestCheckLine::commandLine_data()
     QTest::newRow("check, all accepted") << QStringList{u"--check"_s, u"filter b/G* m/10"_s} << 0
                                          << u"b/G*: OK\nm/10: OK\n"_s << QString();
     QTest::newRow("check, one ignored") << QStringList{u"--check"_s, u"b/G* r/95/0/1"_s} << 1
-                                        << u"b/G*: OK\nr/95/0/1: IGNORED, The latitude is beyond 90 degrees.\n"_s << QString();
+                                        << u"b/G*: OK\nr/95/0/1: IGNORED, The latitude is beyond 90 degrees.\n"_s
+                                        << QString();
     QTest::newRow("check, warning only")
         << QStringList{u"--check"_s, u"b/ABCDEFGHIJ"_s} << 0
         << u"b/ABCDEFGHIJ: OK, Servers cut \"ABCDEFGHIJ\" to its first 9 characters.\n"_s << QString();
     QTest::newRow("explain") << QStringList{u"--explain"_s, u"filter -r/51.5/-1/100 s/>//"_s} << 0
                              << u"-r/51.5/-1/100: except positions within 100 km of 51.5 N 1 W\n"
-                                "s/>//: stations shown with the symbol Car\n"_s << QString();
+                                "s/>//: stations shown with the symbol Car\n"_s
+                             << QString();
     QTest::newRow("decode, prefix and group last")
         << QStringList{u"--decode"_s, u"filter g/CQ* -b/N0CALL p/G/M e/T2UK"_s} << 0
         << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s << QString();

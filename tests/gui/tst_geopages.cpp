@@ -1,6 +1,6 @@
 // The range and area pages, and the area that follows the map corners.
-#include "geo/core/coordinates.h"
 #include "base/core/kinds.h"
+#include "geo/core/coordinates.h"
 #include "pages/gui/fragmentpage.h"
 #include "support/workbench.h"
 

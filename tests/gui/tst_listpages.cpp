@@ -102,10 +102,10 @@ void TestListPages::captions_data()
                        << u"Budlist - b"_s << u"Command15 Budlist"_s;
     QTest::newRow("d") << QChar(u'd') << u" Digipeater "_s << u"Add Digi"_s << u"Enter callsign"_s << 4
                        << u"Digipeater - d"_s << u"Command21 Digipeater"_s;
-    QTest::newRow("o") << QChar(u'o') << u" Object "_s << u"Add Object"_s << u"Enter object"_s << 11
-                       << u"Object - o"_s << u"Command24 Object"_s;
-    QTest::newRow("u") << QChar(u'u') << u" Unproto "_s << u"Add Unproto"_s
-                       << u"Enter unproto (or destination field)"_s << 8 << u"Unproto - u"_s << u"Command18 Unproto"_s;
+    QTest::newRow("o") << QChar(u'o') << u" Object "_s << u"Add Object"_s << u"Enter object"_s << 11 << u"Object - o"_s
+                       << u"Command24 Object"_s;
+    QTest::newRow("u") << QChar(u'u') << u" Unproto "_s << u"Add Unproto"_s << u"Enter unproto (or destination field)"_s
+                       << 8 << u"Unproto - u"_s << u"Command18 Unproto"_s;
     QTest::newRow("e") << QChar(u'e') << u" Port of entry "_s << u"Add Port Entry"_s << u"Enter callsign"_s << 10
                        << u"Port of entry - e"_s << u"Command22 Port of entry"_s;
     QTest::newRow("p") << QChar(u'p') << u" Prefix "_s << u"Add Prefix"_s << u"Enter callsign prefix"_s << 12

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -76,6 +79,7 @@ private Q_SLOTS:
     void missingInformationFile();
     void largeMapGetsItsCorners();
     void failedCallsKeepTheMap();
+    void mapTooLargeForMemoryIsTold();
     void mapChangeDuringAGrabDoesNotNest();
     void withoutALink();
 };
@@ -229,6 +233,32 @@ void TestMapPicker::failedCallsKeepTheMap()
         else
             QCOMPARE(window->windowTitle(), u"Problem Loading Map Information"_s);
     }
+}
+
+void TestMapPicker::mapTooLargeForMemoryIsTold()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer keeps more address space than the limit this test sets");
+#else
+    MapBench map;
+    MapWindow *window = map.open(u"Command8"_s);
+    const QImage first = window->mapImage();
+    // Only so much memory is left to this process: a map of 32767 x 32767 pixels needs 4 GiB.
+    rlimit before = {};
+    QVERIFY(getrlimit(RLIMIT_AS, &before) == 0);
+    QFile statm(u"/proc/self/statm"_s);
+    QVERIFY(statm.open(QIODevice::ReadOnly));
+    const rlim_t used = statm.readAll().split(' ').first().toULongLong() * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    rlimit limited = before;
+    limited.rlim_cur = std::min(before.rlim_max, used + (rlim_t(1) << 30));
+    QVERIFY(setrlimit(RLIMIT_AS, &limited) == 0);
+    map.bench.uiview.mapImage = QImage();
+    map.bench.uiview.mapSize = QSize(32767, 32767);
+    window->grabUIView32Image();
+    setrlimit(RLIMIT_AS, &before);
+    QCOMPARE(window->windowTitle(), u"Map of 32767 x 32767 Pixels Too Large for Memory"_s);
+    QCOMPARE(window->mapImage(), first);
+#endif
 }
 
 void TestMapPicker::mapChangeDuringAGrabDoesNotNest()

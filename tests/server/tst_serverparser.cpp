@@ -11,23 +11,28 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QStringList kNumbers{
-    u"0"_s,    u"51"_s,     u"-1"_s,       u"51.5"_s,  u"-0"_s,      u"90"_s,     u"-90"_s,    u"90.005"_s,  u"90.01"_s,
-    u"-90.01"_s, u"90.0099"_s, u"180"_s,   u"-180"_s,  u"180.01"_s,  u"-180.01"_s, u"180.02"_s, u"1e1"_s,    u"1E1"_s,
-    u"0x10"_s, u"0x5a"_s,   u"0x5b"_s,     u"0x1p3"_s, u"nan"_s,     u"-nan"_s,   u"NaN"_s,    u"inf"_s,     u"-inf"_s,
-    u"infinity"_s, u"1e400"_s, u"-1e400"_s, u"1e-400"_s, u"10x"_s,   u"x"_s,      u""_s,       u"."_s,       u"+5"_s,
-    u"5."_s,   u".5"_s,     u"0x"_s,       u"1e"_s,    u"1e+"_s,     u"--1"_s,    u"1.2.3"_s,  u"0,5"_s,     u"\u00e9"_s, u"1ex"_s, u"1e-"_s, u"0x1p"_s, u"0x1p+"_s, u"1.e"_s, u".e"_s, u"infin"_s, u"0xg"_s, u"0x."_s, u"0x.p"_s, u"0x1.p"_s, u"nan(1)"_s, u"nan("_s, u"infx"_s, u"infi"_s, u"1e5e"_s, u"-.e"_s,
+    u"0"_s,      u"51"_s,     u"-1"_s,      u"51.5"_s,     u"-0"_s,     u"90"_s,     u"-90"_s,     u"90.005"_s,
+    u"90.01"_s,  u"-90.01"_s, u"90.0099"_s, u"180"_s,      u"-180"_s,   u"180.01"_s, u"-180.01"_s, u"180.02"_s,
+    u"1e1"_s,    u"1E1"_s,    u"0x10"_s,    u"0x5a"_s,     u"0x5b"_s,   u"0x1p3"_s,  u"nan"_s,     u"-nan"_s,
+    u"NaN"_s,    u"inf"_s,    u"-inf"_s,    u"infinity"_s, u"1e400"_s,  u"-1e400"_s, u"1e-400"_s,  u"10x"_s,
+    u"x"_s,      u""_s,       u"."_s,       u"+5"_s,       u"5."_s,     u".5"_s,     u"0x"_s,      u"1e"_s,
+    u"1e+"_s,    u"--1"_s,    u"1.2.3"_s,   u"0,5"_s,      u"\u00e9"_s, u"1ex"_s,    u"1e-"_s,     u"0x1p"_s,
+    u"0x1p+"_s,  u"1.e"_s,    u".e"_s,      u"infin"_s,    u"0xg"_s,    u"0x."_s,    u"0x.p"_s,    u"0x1.p"_s,
+    u"nan(1)"_s, u"nan("_s,   u"infx"_s,    u"infi"_s,     u"1e5e"_s,   u"-.e"_s,
 };
 
 const QStringList kDistances{
-    u"0"_s,   u"0.1"_s,  u"0.09"_s, u"0.099999999"_s, u"0.09999999"_s, u"0.1000001"_s, u"10"_s,  u"-1"_s,
-    u"1e1"_s, u"0x10"_s, u"nan"_s,  u"-nan"_s,        u"inf"_s,        u"-inf"_s,      u"1e-400"_s, u"10x"_s,
-    u"0.1x"_s, u"0.09x"_s, u"infin"_s, u"infx"_s, u"nan(1)"_s, u"0x.8x"_s, u"1ex"_s, u"x"_s,  u""_s,            u"."_s,          u"1e"_s,        u"+5"_s,  u"1e400"_s,
+    u"0"_s,    u"0.1"_s,   u"0.09"_s,  u"0.099999999"_s, u"0.09999999"_s, u"0.1000001"_s, u"10"_s,     u"-1"_s,
+    u"1e1"_s,  u"0x10"_s,  u"nan"_s,   u"-nan"_s,        u"inf"_s,        u"-inf"_s,      u"1e-400"_s, u"10x"_s,
+    u"0.1x"_s, u"0.09x"_s, u"infin"_s, u"infx"_s,        u"nan(1)"_s,     u"0x.8x"_s,     u"1ex"_s,    u"x"_s,
+    u""_s,     u"."_s,     u"1e"_s,    u"+5"_s,          u"1e400"_s,
 };
 
-const QStringList kCalls{u"G4ABC"_s, u"A"_s,   u"G4"_s,  u"G4A"_s,     u"ABCDEFGHI"_s, u"ABCDEFGHIJ"_s, u""_s,
-                         u"g4abc"_s, u"G4*"_s, u"G4-1"_s, u"\u00c4\u00c4"_s, u"\u00c4\u00c4\u00c4\u00c4\u00c4"_s};
+const QStringList
+    kCalls{u"G4ABC"_s, u"A"_s,     u"G4"_s,  u"G4A"_s,  u"ABCDEFGHI"_s,    u"ABCDEFGHIJ"_s,
+           u""_s,      u"g4abc"_s, u"G4*"_s, u"G4-1"_s, u"\u00c4\u00c4"_s, u"\u00c4\u00c4\u00c4\u00c4\u00c4"_s};
 
-const QStringList kEntries{u""_s,  u"G"_s, u"G*"_s,         u"*"_s,   u"G/H"_s, u"/"_s,      u"//"_s,
+const QStringList kEntries{u""_s,   u"G"_s,  u"G*"_s,         u"*"_s,   u"G/H"_s,    u"/"_s, u"//"_s,
                            u"G/"_s, u"/G"_s, u"ABCDEFGHIJ"_s, u"A*B"_s, u"\u00e9"_s, u"-"_s, u"G?"_s};
 
 QStringList generatedFragments()
@@ -35,8 +40,7 @@ QStringList generatedFragments()
     QStringList f;
     for (const QString &n : kNumbers) {
         f << u"r/"_s + n + u"/0/10"_s << u"r/51/"_s + n + u"/10"_s;
-        f << u"a/"_s + n + u"/0/0/1"_s << u"a/1/"_s + n + u"/0/1"_s << u"a/1/0/"_s + n + u"/1"_s
-          << u"a/1/0/0/"_s + n;
+        f << u"a/"_s + n + u"/0/0/1"_s << u"a/1/"_s + n + u"/0/1"_s << u"a/1/0/"_s + n + u"/1"_s << u"a/1/0/0/"_s + n;
     }
     for (const QString &d : kDistances)
         f << u"r/51/-1/"_s + d << u"m/"_s + d << u"f/G4ABC/"_s + d << u"t/p/G4ABC/"_s + d << u"m/"_s + d + u"/x"_s;
@@ -45,8 +49,8 @@ QStringList generatedFragments()
     f << u"r/51/-1/10/9"_s << u"r/51/-1/10/"_s << u"r/51/-1/10/x/y"_s << u"r/51/-1"_s << u"r/51"_s << u"r/"_s << u"r"_s
       << u"R/51/-1/10"_s << u"rx/51/-1/10"_s << u"r51/-1/10"_s << u"a/51/-1/50/0"_s << u"a/50/-1/51/0"_s
       << u"a/51/0/50/-1"_s << u"a/51/-1/51/-1"_s << u"a/51/-1/50"_s << u"a/51/-1/50/0/"_s << u"a/51/-1/50/0/3/4"_s
-      << u"A/51/-1/50/0"_s << u"ax/51/-1/50/0"_s << u"m"_s << u"M/10"_s << u"mx/10"_s << u"f/G4ABC"_s << u"f/G4ABC/10/3"_s
-      << u"f"_s << u"f/"_s << u"F/G4ABC/10"_s << u"fx/G4ABC/10"_s;
+      << u"A/51/-1/50/0"_s << u"ax/51/-1/50/0"_s << u"m"_s << u"M/10"_s << u"mx/10"_s << u"f/G4ABC"_s
+      << u"f/G4ABC/10/3"_s << u"f"_s << u"f/"_s << u"F/G4ABC/10"_s << u"fx/G4ABC/10"_s;
 
     for (const QString &types : {u""_s, u"p"_s, u"P"_s, u"poimqstunwc*"_s, u"POIMQSTUNWC"_s, u"x"_s, u"pX"_s, u"p-"_s,
                                  u"**"_s, u"pp"_s, u"wn"_s})
@@ -67,9 +71,10 @@ QStringList generatedFragments()
                         + overlay;
     f << u"s"_s << u"s/"_s << u"S/>"_s << u"sx/>"_s << u"s//"_s << u"s///"_s;
 
-    for (const QString &constructs : {u""_s, u"C"_s, u"CX"_s, u"CXUoOSrRZI"_s, u"A"_s, u"c"_s, u"x"_s, u"Cx"_s,
-                                      u"*"_s, u"o"_s, u"i"_s, u"I"_s, u"Z"_s, u"z"_s})
-        for (const QString &analysis : {u""_s, u"/"_s, u"/I"_s, u"/i"_s, u"/X"_s, u"/II"_s, u"/I/"_s, u"/I/x"_s, u"//"_s})
+    for (const QString &constructs : {u""_s, u"C"_s, u"CX"_s, u"CXUoOSrRZI"_s, u"A"_s, u"c"_s, u"x"_s, u"Cx"_s, u"*"_s,
+                                      u"o"_s, u"i"_s, u"I"_s, u"Z"_s, u"z"_s})
+        for (const QString &analysis :
+             {u""_s, u"/"_s, u"/I"_s, u"/i"_s, u"/X"_s, u"/II"_s, u"/I/"_s, u"/I/x"_s, u"//"_s})
             f << u"q/"_s + constructs + analysis;
     f << u"q"_s << u"Q/C"_s << u"qx/C"_s;
     f << u"-"_s << u"--"_s << u"--b/G"_s << u"-x/1"_s << u"x"_s << u"x/1"_s << u"1/2"_s << u"#"_s << u"*"_s << u"/"_s;
@@ -141,7 +146,7 @@ void TestServerParser::checkerAgreesWithServer()
         const FragmentCheck check = checkFragment(fragments[i]);
         if (refused != (check.verdict == FragmentCheck::Verdict::Ignored))
             disagreements.append(u"%1: server %2, checker %3"_s.arg(fragments[i], refused ? u"refuses"_s : u"accepts"_s,
-                                                                  check.reason.isEmpty() ? u"OK"_s : check.reason));
+                                                                    check.reason.isEmpty() ? u"OK"_s : check.reason));
     }
     qInfo("%lld fragments asked of the server", static_cast<long long>(fragments.size()));
     QVERIFY2(disagreements.isEmpty(), qPrintable(u"\n"_s + disagreements.join(u'\n')));

@@ -60,7 +60,8 @@ AprscServer::~AprscServer()
 
 QString AprscServer::missingReason()
 {
-    if (!QFileInfo(testServerScript()).isExecutable() || !QFileInfo::exists(QStringLiteral(VARNOCK_SHARED_DIR "/aprsc/src/filter.c")))
+    if (!QFileInfo(testServerScript()).isExecutable()
+        || !QFileInfo::exists(QStringLiteral(VARNOCK_SHARED_DIR "/aprsc/src/filter.c")))
         return QStringLiteral("aprsc's source is missing in %1/aprsc: put aprsc 2.1.21 there (its repository "
                               "hessu/aprsc at tag v2.1.21, with the test-server script beside src/)")
             .arg(QDir::cleanPath(QStringLiteral(VARNOCK_SHARED_DIR)));

@@ -27,13 +27,13 @@ public:
     {
         if (record(QStringLiteral("mapHeight"), {}))
             return std::nullopt;
-        return static_cast<qint16>(m_uiview.mapImage.height());
+        return static_cast<qint16>(m_uiview.mapSize.value_or(m_uiview.mapImage.size()).height());
     }
     std::optional<qint16> mapWidth() override
     {
         if (record(QStringLiteral("mapWidth"), {}))
             return std::nullopt;
-        return static_cast<qint16>(m_uiview.mapImage.width());
+        return static_cast<qint16>(m_uiview.mapSize.value_or(m_uiview.mapImage.size()).width());
     }
 
 private:

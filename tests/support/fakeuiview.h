@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <optional>
+
 /// A UI-View32 for tests: records every call with its arguments, raises the events on demand, serves
 /// a map image and its file name, and fails the calls it is told to fail.
 class FakeUiView final : public UiViewConnector
@@ -34,6 +36,7 @@ public:
     QSet<QString> failing; ///< names of the calls that fail: "createApplication", "currentMap", ...
     QString mapFile = QStringLiteral("C:\\maps\\map1.gif");
     QImage mapImage;
+    std::optional<QSize> mapSize; ///< the size UI-View32 says its map has, when not the image's
 
 private:
     QList<QPointer<UiViewApplication>> m_applications;

@@ -88,8 +88,7 @@ qsizetype scannedLength(QStringView piece)
 
 ServerNumber serverNumber(const QString &piece)
 {
-    static const QRegularExpression plainForm(
-        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    static const QRegularExpression plainForm(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
     const qsizetype length = scannedLength(piece);
     return {static_cast<float>(cNumber(piece).value), length > 0, length == piece.size(),
             plainForm.match(piece).hasMatch()};

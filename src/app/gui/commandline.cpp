@@ -1,9 +1,9 @@
 #include "app/gui/commandline.h"
 
 #include "app/core/filtercheck.h"
-#include "base/gui/dialogs.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QCommandLineParser>

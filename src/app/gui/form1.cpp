@@ -1,11 +1,11 @@
 #include "app/gui/form1.h"
 
 #include "app/core/filtercheck.h"
-#include "base/core/filterline.h"
-#include "base/gui/dialogs.h"
 #include "app/gui/filterlinebox.h"
 #include "app/gui/textviewer.h"
+#include "base/core/filterline.h"
 #include "base/core/kinds.h"
+#include "base/gui/dialogs.h"
 #include "pages/gui/controls.h"
 #include "pages/gui/friendpage.h"
 #include "pages/gui/geopages.h"

@@ -1,8 +1,8 @@
 #include "mappicker/core/figures.h"
 
+#include "base/core/fragmentsyntax.h"
 #include "geo/core/coordinates.h"
 #include "geo/core/numbers.h"
-#include "base/core/fragmentsyntax.h"
 
 #include <limits>
 

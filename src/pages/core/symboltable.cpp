@@ -1,8 +1,8 @@
 #include "pages/core/symboltable.h"
 
 #include "base/core/filterline.h"
-#include "base/core/textlines.h"
 #include "base/core/fragmentsyntax.h"
+#include "base/core/textlines.h"
 
 #include <QFile>
 

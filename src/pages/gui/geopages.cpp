@@ -1,9 +1,9 @@
 #include "pages/gui/geopages.h"
 
+#include "base/core/kinds.h"
 #include "geo/core/coordinates.h"
 #include "mappicker/core/callbacktext.h"
 #include "pages/core/geofragments.h"
-#include "base/core/kinds.h"
 #include "pages/gui/controls.h"
 
 #include <QCheckBox>

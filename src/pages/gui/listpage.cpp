@@ -1,7 +1,7 @@
 #include "pages/gui/listpage.h"
 
-#include "base/gui/dialogs.h"
 #include "base/core/kinds.h"
+#include "base/gui/dialogs.h"
 #include "pages/core/listfragment.h"
 #include "pages/gui/controls.h"
 #include "pages/gui/listbox.h"

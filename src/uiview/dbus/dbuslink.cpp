@@ -1,6 +1,7 @@
 #include "uiview/dbus/dbuslink.h"
 
 #include "uiview/dbus/dbusnames.h"
+#include "uiview/dbus/mappixels.h"
 #include "uiview_application_proxy.h"
 #include "uiview_map_proxy.h"
 
@@ -32,15 +33,16 @@ public:
         connect(&m_proxy, &MapProxy::MapHasChanged, this, &UiViewMap::MapHasChanged);
     }
 
-    std::optional<bool> copyMapToClipboard(int, int) override
+    std::optional<bool> copyMapToClipboard(int width, int height) override
     {
-        const std::optional<QByteArray> png = valueOf(m_proxy.mapImage());
-        if (!png)
+        const std::optional<QDBusUnixFileDescriptor> pixels = valueOf(m_proxy.mapPixels());
+        if (!pixels)
             return std::nullopt;
-        // UI-View32 would put the map on the shared clipboard; over the bus it comes as a file's
-        // bytes, and this process puts it on its own clipboard, which is where the map window reads it.
-        const QImage image = QImage::fromData(*png);
-        if (image.isNull())
+        // UI-View32 would put the map on the shared clipboard; over the bus it comes as shared
+        // memory, and this process puts it on its own clipboard, which is where the map window reads it.
+        QImage image;
+        if (!pixels->isValid()
+            || MapPixels::read(pixels->fileDescriptor(), width, height, &image) != MapPixels::Read::Ok)
             return false;
         QGuiApplication::clipboard()->setImage(image);
         return true;
