@@ -1,0 +1,124 @@
+#include "aprsis/core/serverlines.h"
+
+#include "version.h"
+
+#include <QRegularExpression>
+#include <QStringConverter>
+
+#include <algorithm>
+
+namespace {
+
+// A longer filter command is dropped by the servers: their input lines end at 512 bytes with CR LF.
+constexpr qsizetype kMaxCommandLength = 510;
+
+QString afterPrefix(const QString &text, QStringView prefix)
+{
+    return text.mid(prefix.size()).trimmed();
+}
+
+/// The fragments of a filter line, without its word "filter".
+QStringList fragmentsOf(const QString &filterLine)
+{
+    QStringList words = filterLine.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (!words.isEmpty() && words.first() == u"filter")
+        words.removeFirst();
+    return words;
+}
+
+} // namespace
+
+QString packetText(const QByteArray &line)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    return utf8.hasError() ? QString::fromLatin1(line) : text;
+}
+
+ServerLine readServerLine(const QByteArray &line)
+{
+    ServerLine result;
+    result.text = packetText(line);
+    if (!line.startsWith('#'))
+        return result;
+    result.kind = ServerLine::Kind::Comment;
+
+    static const QRegularExpression logresp(
+        QStringLiteral("^# logresp (\\S+) (verified|unverified)(?:, server (\\S+))?"));
+    if (const QRegularExpressionMatch m = logresp.match(result.text); m.hasMatch()) {
+        result.kind = ServerLine::Kind::LogResp;
+        result.call = m.captured(1);
+        result.verified = m.captured(2) == u"verified";
+        result.server = m.captured(3);
+        return result;
+    }
+    static constexpr QStringView parseErrors = u"# Parse errors on filter spec:";
+    if (result.text.startsWith(parseErrors)) {
+        result.kind = ServerLine::Kind::ParseErrors;
+        // The refused fragments stand each in single quotes.
+        static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+        for (const QRegularExpressionMatch &m : quoted.globalMatch(result.text, parseErrors.size()))
+            result.fragments += m.captured(1).split(u' ', Qt::SkipEmptyParts);
+        return result;
+    }
+    static constexpr QStringView filters = u"# filters:";
+    if (result.text.startsWith(filters)) {
+        result.kind = ServerLine::Kind::Filters;
+        result.fragments = afterPrefix(result.text, filters).split(u' ', Qt::SkipEmptyParts);
+    }
+    return result;
+}
+
+QByteArray loginLine(const QString &call, const QString &passcode, const QString &filterLine)
+{
+    const QStringList fragments = fragmentsOf(filterLine);
+    QByteArray line = "user " + call.toUtf8() + " pass " + (passcode.isEmpty() ? QByteArray("-1") : passcode.toUtf8())
+        + QStringLiteral(" vers Varnock %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision).toUtf8();
+    if (!fragments.isEmpty())
+        line += " filter " + fragments.join(u' ').toUtf8();
+    return line + "\r\n";
+}
+
+std::optional<QByteArray> filterCommand(const QString &filterLine, QString *problem)
+{
+    const QStringList fragments = fragmentsOf(filterLine);
+    const QByteArray command
+        = "#filter " + (fragments.isEmpty() ? QByteArray("default") : fragments.join(u' ').toUtf8());
+    if (command.size() > kMaxCommandLength) {
+        if (problem)
+            *problem = QStringLiteral("The filter is %1 characters long as a command; servers drop commands "
+                                      "over %2, so it was not sent.")
+                           .arg(command.size())
+                           .arg(kMaxCommandLength);
+        return std::nullopt;
+    }
+    return command + "\r\n";
+}
+
+int reconnectDelaySeconds(int attempt)
+{
+    return attempt >= 6 ? 60 : std::min(60, 1 << std::max(0, attempt));
+}
+
+QList<QByteArray> LineSplitter::feed(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', from);
+        const qsizetype stop = end < 0 ? bytes.size() : end;
+        if (!m_skipping) {
+            m_partial += QByteArrayView(bytes).sliced(from, std::min(stop - from, m_maxLength - m_partial.size()));
+            if (m_partial.size() >= m_maxLength && end < 0)
+                m_skipping = true; // the line is full: keep what it has, drop the rest of it
+        }
+        if (end < 0)
+            break;
+        if (m_partial.endsWith('\r'))
+            m_partial.chop(1);
+        lines.append(std::exchange(m_partial, {}));
+        m_skipping = false;
+        from = end + 1;
+    }
+    return lines;
+}

@@ -1,0 +1,139 @@
+#include "aprsis/core/serverlines.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestServerLines : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsServerLines_data();
+    void readsServerLines();
+    void commandsToTheServer_data();
+    void commandsToTheServer();
+    void splitsTheStream_data();
+    void splitsTheStream();
+    void waitsLongerAfterEachFailure();
+};
+
+// The comment lines as aprsc 2.1.21 sends them.
+void TestServerLines::readsServerLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("fragments");
+    QTest::addColumn<QString>("server"); ///< logresp: "verified NAME" or "unverified NAME"
+
+    using K = ServerLine::Kind;
+    QTest::newRow("packet") << "G4ABC>APRS,qAR,G4XYZ:>hello"_ba << int(K::Packet) << u"G4ABC>APRS,qAR,G4XYZ:>hello"_s
+                            << QStringList() << QString();
+    QTest::newRow("packet, Latin-1") << "G4ABC>APRS:>caf\xe9"_ba << int(K::Packet) << u"G4ABC>APRS:>caf\u00e9"_s
+                                     << QStringList() << QString();
+    QTest::newRow("packet, UTF-8") << "G4ABC>APRS:>caf\xc3\xa9"_ba << int(K::Packet) << u"G4ABC>APRS:>caf\u00e9"_s
+                                   << QStringList() << QString();
+    QTest::newRow("greeting") << "# aprsc 2.1.21-"_ba << int(K::Comment) << u"# aprsc 2.1.21-"_s << QStringList()
+                              << QString();
+    QTest::newRow("unverified") << "# logresp N0CALL unverified, server TESTSRV"_ba << int(K::LogResp)
+                                << u"# logresp N0CALL unverified, server TESTSRV"_s << QStringList()
+                                << u"unverified TESTSRV"_s;
+    QTest::newRow("verified") << "# logresp G4ABC verified, server T2UK"_ba << int(K::LogResp)
+                              << u"# logresp G4ABC verified, server T2UK"_s << QStringList() << u"verified T2UK"_s;
+    QTest::newRow("parse errors") << "# Parse errors on filter spec: 'x/zz t/q'"_ba << int(K::ParseErrors)
+                                  << u"# Parse errors on filter spec: 'x/zz t/q'"_s << QStringList{u"x/zz"_s, u"t/q"_s}
+                                  << QString();
+    QTest::newRow("filters kept") << "# filters: r/51.5/-1/100 b/G* "_ba << int(K::Filters)
+                                  << u"# filters: r/51.5/-1/100 b/G* "_s << QStringList{u"r/51.5/-1/100"_s, u"b/G*"_s}
+                                  << QString();
+    QTest::newRow("filters, none kept") << "# filters: "_ba << int(K::Filters) << u"# filters: "_s << QStringList()
+                                        << QString();
+    QTest::newRow("filter active") << "# filter p/DL active"_ba << int(K::Comment) << u"# filter p/DL active"_s
+                                   << QStringList() << QString();
+}
+
+void TestServerLines::readsServerLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QStringList, fragments);
+    QFETCH(QString, server);
+    const ServerLine read = readServerLine(line);
+    QCOMPARE(int(read.kind), kind);
+    QCOMPARE(read.text, text);
+    QCOMPARE(read.fragments, fragments);
+    if (read.kind == ServerLine::Kind::LogResp)
+        QCOMPARE((read.verified ? u"verified "_s : u"unverified "_s) + read.server, server);
+}
+
+void TestServerLines::commandsToTheServer_data()
+{
+    QTest::addColumn<QString>("filterLine");
+    QTest::addColumn<QByteArray>("login"); ///< as N0CALL with no passcode
+    QTest::addColumn<QByteArray>("command");
+
+    QTest::newRow("fragments") << u"filter b/G* r/51.5/-1/100"_s
+                               << "user N0CALL pass -1 vers Varnock 1.1.0 filter b/G* r/51.5/-1/100\r\n"_ba
+                               << "#filter b/G* r/51.5/-1/100\r\n"_ba;
+    QTest::newRow("without the word") << u"  p/DL   g/BLN* "_s
+                                      << "user N0CALL pass -1 vers Varnock 1.1.0 filter p/DL g/BLN*\r\n"_ba
+                                      << "#filter p/DL g/BLN*\r\n"_ba;
+    QTest::newRow("no fragment") << u"filter"_s << "user N0CALL pass -1 vers Varnock 1.1.0\r\n"_ba
+                                 << "#filter default\r\n"_ba;
+    const QString longest = u"filter b/"_s + QString(500, u'A'); // "#filter b/" and 500 letters: 510
+    QTest::newRow("510 bytes") << longest << QByteArray() << "#filter b/" + QByteArray(500, 'A') + "\r\n";
+    QTest::newRow("511 bytes") << longest + u'A' << QByteArray() << QByteArray();
+}
+
+void TestServerLines::commandsToTheServer()
+{
+    QFETCH(QString, filterLine);
+    QFETCH(QByteArray, login);
+    QFETCH(QByteArray, command);
+    if (!login.isEmpty())
+        QCOMPARE(loginLine(u"N0CALL"_s, QString(), filterLine), login);
+    QString problem;
+    QCOMPARE(filterCommand(filterLine, &problem).value_or(QByteArray()), command);
+    QCOMPARE(problem.isEmpty(), !command.isEmpty());
+}
+
+void TestServerLines::splitsTheStream_data()
+{
+    QTest::addColumn<QByteArrayList>("chunks");
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<int>("pending");
+
+    QTest::newRow("CR LF") << QByteArrayList{"a\r\nb\r\n"} << QByteArrayList{"a", "b"} << 0;
+    QTest::newRow("LF only, split") << QByteArrayList{"ab", "c\nd"} << QByteArrayList{"abc"} << 1;
+    QTest::newRow("CR LF split between chunks") << QByteArrayList{"a\r", "\n"} << QByteArrayList{"a"} << 0;
+    QTest::newRow("NUL kept") << QByteArrayList{QByteArray("a\0b\n", 4)} << QByteArrayList{QByteArray("a\0b", 3)} << 0;
+    QTest::newRow("long line cut") << QByteArrayList{"0123456789", "0123", "45\nok\n"}
+                                   << QByteArrayList{"01234567", "ok"} << 0;
+    QTest::newRow("half a line never ended") << QByteArrayList{"0123456789", "0123456789"} << QByteArrayList() << 8;
+}
+
+void TestServerLines::splitsTheStream()
+{
+    QFETCH(QByteArrayList, chunks);
+    QFETCH(QByteArrayList, lines);
+    QFETCH(int, pending);
+    LineSplitter splitter(8);
+    QByteArrayList split;
+    for (const QByteArray &chunk : chunks)
+        split += splitter.feed(chunk);
+    QCOMPARE(split, lines);
+    QCOMPARE(splitter.pending(), pending);
+}
+
+void TestServerLines::waitsLongerAfterEachFailure()
+{
+    QList<int> delays;
+    for (int attempt = 0; attempt < 9; ++attempt)
+        delays.append(reconnectDelaySeconds(attempt));
+    QCOMPARE(delays, (QList<int>{1, 2, 4, 8, 16, 32, 60, 60, 60}));
+}
+
+QTEST_APPLESS_MAIN(TestServerLines)
+#include "tst_serverlines.moc"
