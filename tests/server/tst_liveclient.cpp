@@ -1,0 +1,101 @@
+#include "aprsis/net/aprsisclient.h"
+#include "support/aprscserver.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLiveClient : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void logsInAndChangesTheFilter();
+    void failuresAreSentences_data();
+    void failuresAreSentences();
+
+private:
+    AprscServer m_server;
+};
+
+void TestLiveClient::initTestCase()
+{
+    const QString missing = AprscServer::missingReason();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    QString error;
+    QVERIFY2(m_server.start(&error), qPrintable(error));
+}
+
+void TestLiveClient::logsInAndChangesTheFilter()
+{
+    AprsIsClient client;
+    QList<ServerLine> lines;
+    connect(&client, &AprsIsClient::serverLineReceived, this, [&](const ServerLine &line) { lines.append(line); });
+    const auto waitFor = [&](ServerLine::Kind kind) {
+        return QTest::qWaitFor([&] {
+            return std::any_of(lines.cbegin(), lines.cend(), [&](const ServerLine &l) { return l.kind == kind; });
+        });
+    };
+    client.open(u"127.0.0.1"_s, m_server.port(), u"N0CALL"_s, QString(), u"filter b/G* x/zz"_s);
+    QVERIFY(waitFor(ServerLine::Kind::LogResp));
+    QCOMPARE(lines.first().kind, ServerLine::Kind::Comment); // the greeting
+    const auto refused = std::find_if(lines.cbegin(), lines.cend(),
+                                      [](const ServerLine &l) { return l.kind == ServerLine::Kind::ParseErrors; });
+    QVERIFY(refused != lines.cend());
+    QCOMPARE(refused->fragments, QStringList{u"x/zz"_s});
+    const ServerLine logresp = lines.last();
+    QCOMPARE(logresp.call, u"N0CALL"_s);
+    QVERIFY(!logresp.verified);
+    QCOMPARE(logresp.server, u"TESTSRV"_s);
+
+    lines.clear();
+    QString problem;
+    QVERIFY2(client.setFilter(u"filter p/DL r/51.5/-1/100"_s, &problem), qPrintable(problem));
+    QVERIFY(waitFor(ServerLine::Kind::Filters));
+    QCOMPARE(lines.last().fragments, (QStringList{u"p/DL"_s, u"r/51.5/-1/100"_s}));
+    QVERIFY(!client.setFilter(u"b/"_s + QString(600, u'A'), &problem));
+    QVERIFY(problem.contains(u"not sent"_s));
+}
+
+void TestLiveClient::failuresAreSentences_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("sentence");
+
+    QTest::newRow("refused") << u"127.0.0.1"_s << u"Connection refused by 127.0.0.1:%1"_s;
+    QTest::newRow("unresolved") << u"no-such-host.invalid"_s << u"Cannot resolve no-such-host.invalid"_s;
+    QTest::newRow("closed by the server") << QString() << u"The server closed the connection"_s;
+}
+
+void TestLiveClient::failuresAreSentences()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, sentence);
+    // A listener that answers and hangs up stands in for a server that ends the connection.
+    QTcpServer hangUp;
+    QVERIFY(hangUp.listen(QHostAddress::LocalHost));
+    connect(&hangUp, &QTcpServer::newConnection, &hangUp, [&] {
+        QTcpSocket *peer = hangUp.nextPendingConnection();
+        peer->write("# half a li");
+        peer->disconnectFromHost();
+    });
+    quint16 port = hangUp.serverPort();
+    if (!host.isEmpty()) {
+        // A port just given up by a listener is refused.
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        port = gone.serverPort();
+    }
+    AprsIsClient client;
+    QSignalSpy failed(&client, &AprsIsClient::failed);
+    client.open(host.isEmpty() ? u"127.0.0.1"_s : host, port, u"N0CALL"_s, QString(), u"b/G*"_s);
+    QVERIFY(failed.wait(10000));
+    QCOMPARE(failed.first().first().toString(), sentence.contains(u"%1"_s) ? sentence.arg(port) : sentence);
+}
+
+QTEST_GUILESS_MAIN(TestLiveClient)
+#include "tst_liveclient.moc"
