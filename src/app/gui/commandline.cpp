@@ -3,13 +3,16 @@
 #include "app/core/filtercheck.h"
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
+#include "aprsis/net/aprsisclient.h"
 #include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -46,6 +49,70 @@ QString lineFrom(const QString &argument)
     return text;
 }
 
+// Longer than a server takes to answer a login on any connection worth using.
+constexpr int kLoginWaitMs = 10000;
+
+/// Writes a packet byte for byte where the stream writes to a device, as text where it does not.
+void writeExactly(QTextStream &out, const QByteArray &line)
+{
+    if (QIODevice *device = out.device()) {
+        out.flush();
+        device->write(line + '\n');
+    } else {
+        out << packetText(line) << '\n';
+    }
+}
+
+struct LiveRun
+{
+    QString line;
+    QString host;
+    quint16 port = 0;
+    QString call;
+    QString passcode;
+    int seconds = 0; ///< 0: until interrupted
+};
+
+/// Prints what the server sends for the filter: packets on out, the server's own lines on err.
+/// 3 when the connection cannot be made, the login gets no answer or the connection is lost.
+int runLive(const LiveRun &run, QTextStream &out, QTextStream &err)
+{
+    AprsIsClient client;
+    QEventLoop loop;
+    int status = 0;
+    bool loggedIn = false;
+    const auto end = [&](int code) {
+        status = code;
+        loop.quit();
+    };
+    QObject::connect(&client, &AprsIsClient::packetReceived, &loop,
+                     [&](const QByteArray &line) { writeExactly(out, line); });
+    QObject::connect(&client, &AprsIsClient::serverLineReceived, &loop, [&](const ServerLine &line) {
+        err << line.text << Qt::endl;
+        loggedIn = loggedIn || line.kind == ServerLine::Kind::LogResp;
+    });
+    QObject::connect(&client, &AprsIsClient::failed, &loop, [&](const QString &sentence) {
+        err << sentence << Qt::endl;
+        end(3);
+    });
+    QTimer::singleShot(kLoginWaitMs, &loop, [&] {
+        if (loggedIn)
+            return;
+        err << QStringLiteral("%1:%2 did not answer the login within %3 s")
+                   .arg(run.host)
+                   .arg(run.port)
+                   .arg(kLoginWaitMs / 1000)
+            << Qt::endl;
+        end(3);
+    });
+    if (run.seconds > 0)
+        QTimer::singleShot(run.seconds * 1000, &loop, [&] { end(loggedIn ? 0 : 3); });
+    client.open(run.host, run.port, run.call, run.passcode, run.line);
+    loop.exec();
+    out.flush();
+    return status;
+}
+
 } // namespace
 
 bool isCommandLineUse(const QStringList &arguments)
@@ -76,7 +143,23 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
     const QCommandLineOption decode(QStringLiteral("decode"),
                                     QStringLiteral("Prints the line as the pages rebuild it, in the fixed order."),
                                     QStringLiteral("LINE"));
-    parser.addOptions({help, version, check, explain, decode});
+    const QCommandLineOption live(QStringLiteral("live"),
+                                  QStringLiteral(
+                                      "Logs in read-only with the filter and prints each packet the server "
+                                      "sends, as received; the server's own lines go to standard error. Exit "
+                                      "code 3 when the connection cannot be made."),
+                                  QStringLiteral("LINE"));
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("The server for --live."),
+                                    QStringLiteral("HOST:PORT"));
+    const QCommandLineOption call(QStringLiteral("call"), QStringLiteral("Your callsign, for --live."),
+                                  QStringLiteral("CALL"));
+    const QCommandLineOption passcode(QStringLiteral("passcode"),
+                                      QStringLiteral("The passcode for --live (default -1, unverified)."),
+                                      QStringLiteral("N"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"),
+                                     QStringLiteral("Ends --live after N seconds (default: when interrupted)."),
+                                     QStringLiteral("N"));
+    parser.addOptions({help, version, check, explain, decode, live, server, call, passcode, seconds});
 
     const auto usageError = [&](const QString &problem) {
         err << "varnock: " << problem << "\n\n" << parser.helpText();
@@ -95,12 +178,33 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("Unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
     QList<const QCommandLineOption *> forms;
-    for (const QCommandLineOption *form : {&check, &explain, &decode})
+    for (const QCommandLineOption *form : {&check, &explain, &decode, &live})
         if (parser.isSet(*form))
             forms.append(form);
     if (forms.size() != 1 || parser.values(*forms.first()).size() != 1)
         return usageError(QStringLiteral("Give one form with one line."));
+    const bool liveOptions
+        = parser.isSet(server) || parser.isSet(call) || parser.isSet(passcode) || parser.isSet(seconds);
+    if (liveOptions && forms.first() != &live)
+        return usageError(QStringLiteral("--server, --call, --passcode and --seconds go with --live."));
     const QString line = lineFrom(parser.value(*forms.first()));
+
+    if (forms.first() == &live) {
+        LiveRun run;
+        run.line = line;
+        run.call = parser.value(call).trimmed();
+        run.passcode = parser.value(passcode).trimmed();
+        if (!AprsIsClient::splitServer(parser.value(server), &run.host, &run.port))
+            return usageError(QStringLiteral("--live needs --server HOST:PORT."));
+        if (run.call.isEmpty())
+            return usageError(QStringLiteral("--live needs --call with your callsign."));
+        bool ok = true;
+        if (parser.isSet(seconds) && ((run.seconds = parser.value(seconds).toInt(&ok)) <= 0 || !ok))
+            return usageError(QStringLiteral("--seconds needs a whole number above 0."));
+        if (!run.passcode.isEmpty() && (run.passcode.toInt(&ok), !ok))
+            return usageError(QStringLiteral("--passcode needs a number."));
+        return runLive(run, out, err);
+    }
 
     if (forms.first() == &check) {
         const LineCheck result = checkFilterLine(line);
