@@ -1,5 +1,6 @@
 #include "app/core/filtercheck.h"
 
+#include "base/core/filterline.h"
 #include "geo/core/numbers.h"
 #include "pages/core/symboltable.h"
 
@@ -461,11 +462,8 @@ LineCheck checkFilterLine(const QString &line)
 {
     LineCheck check;
     int perKind[128] = {};
-    const QStringList words = line.split(kServerBlanks, Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        if (i == 0 && words[i] == u"filter")
-            continue;
-        FragmentCheck fragment = checkFragment(words[i]);
+    for (const QString &word : serverFragments(line)) {
+        FragmentCheck fragment = checkFragment(word);
         if (!fragment.kind.isNull() && fragment.kind.unicode() < 128)
             ++perKind[fragment.kind.unicode()];
         check.fragments.append(std::move(fragment));

@@ -1,5 +1,6 @@
 #include "aprsis/core/serverlines.h"
 
+#include "base/core/filterline.h"
 #include "version.h"
 
 #include <QRegularExpression>
@@ -15,15 +16,6 @@ constexpr qsizetype kMaxCommandLength = 510;
 QString afterPrefix(const QString &text, QStringView prefix)
 {
     return text.mid(prefix.size()).trimmed();
-}
-
-/// The fragments of a filter line, without its word "filter".
-QStringList fragmentsOf(const QString &filterLine)
-{
-    QStringList words = filterLine.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    if (!words.isEmpty() && words.first() == u"filter")
-        words.removeFirst();
-    return words;
 }
 
 } // namespace
@@ -71,7 +63,7 @@ ServerLine readServerLine(const QByteArray &line)
 
 QByteArray loginLine(const QString &call, const QString &passcode, const QString &filterLine)
 {
-    const QStringList fragments = fragmentsOf(filterLine);
+    const QStringList fragments = serverFragments(filterLine);
     QByteArray line = "user " + call.toUtf8() + " pass " + (passcode.isEmpty() ? QByteArray("-1") : passcode.toUtf8())
         + QStringLiteral(" vers Varnock %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision).toUtf8();
     if (!fragments.isEmpty())
@@ -81,7 +73,7 @@ QByteArray loginLine(const QString &call, const QString &passcode, const QString
 
 std::optional<QByteArray> filterCommand(const QString &filterLine, QString *problem)
 {
-    const QStringList fragments = fragmentsOf(filterLine);
+    const QStringList fragments = serverFragments(filterLine);
     const QByteArray command
         = "#filter " + (fragments.isEmpty() ? QByteArray("default") : fragments.join(u' ').toUtf8());
     if (command.size() > kMaxCommandLength) {
@@ -97,7 +89,7 @@ std::optional<QByteArray> filterCommand(const QString &filterLine, QString *prob
 
 int reconnectDelaySeconds(int attempt)
 {
-    return attempt >= 6 ? 60 : std::min(60, 1 << std::max(0, attempt));
+    return std::min(60, 1 << std::clamp(attempt, 0, 6));
 }
 
 QList<QByteArray> LineSplitter::feed(const QByteArray &bytes)

@@ -2,6 +2,8 @@
 
 #include "base/core/kinds.h"
 
+#include <QRegularExpression>
+
 QString trimBlanks(const QString &text)
 {
     qsizetype first = 0;
@@ -40,5 +42,15 @@ QList<FilterWord> recognisedWords(const QString &line)
         if (!letter.isNull() && kindForLetter(letter))
             words.append({letter, word});
     }
+    return words;
+}
+
+QStringList serverFragments(const QString &line)
+{
+    // Servers split the filter at any of these, not only at blanks.
+    static const QRegularExpression serverBlanks(QStringLiteral("[ \\t\\v\\f]"));
+    QStringList words = line.split(serverBlanks, Qt::SkipEmptyParts);
+    if (!words.isEmpty() && words.first() == u"filter")
+        words.removeFirst();
     return words;
 }

@@ -24,6 +24,10 @@ struct FilterWord
     friend bool operator==(const FilterWord &, const FilterWord &) = default;
 };
 
+/// The fragments of a filter line as servers split it: at blanks, tabs and form feeds, the word
+/// "filter" at its start dropped.
+QStringList serverFragments(const QString &line);
+
 /// The words of a filter line that name a known kind, in line order. The line is split at every
 /// single blank; the word "filter", empty words and words of no known kind are dropped.
 QList<FilterWord> recognisedWords(const QString &line);
