@@ -172,6 +172,7 @@ void TestGeo::degreeMinutes_data()
     QTest::newRow("empty") << QString() << -1.0f;
     QTest::newRow("lower case") << u"51.30.00n"_s << -1.0f;
     QTest::newRow("sign by the last letter only") << u"S51.30.00N"_s << -1.0f;
+    QTest::newRow("degrees and minutes past a float") << u"-1%1.1%1N"_s.arg(QString(60, u'9')) << -1.0f;
 }
 
 void TestGeo::degreeMinutes()

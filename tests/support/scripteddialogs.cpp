@@ -19,3 +19,9 @@ void ScriptedDialogs::tell(QWidget *parent, const QString &text)
     messages.append(text);
     shownOverVisibleWindow.append(parent && parent->window()->isVisible());
 }
+
+QString ScriptedDialogs::askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
+                                         const QString &)
+{
+    return askText(parent, title, title, suggestedPath);
+}

@@ -22,6 +22,9 @@ public:
 
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
+    /// Answered from the same script as the input boxes, its title kept as a question's prompt.
+    QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
+                            const QString &fileTypes) override;
 
     QList<Question> questions;
     QStringList messages;

@@ -22,6 +22,7 @@ class SilentDialogs final : public Dialogs
 public:
     QString askText(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     void tell(QWidget *, const QString &) override { }
+    QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
 };
 
 class NoViewer final : public TextViewer

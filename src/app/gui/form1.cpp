@@ -3,6 +3,7 @@
 #include "app/core/filtercheck.h"
 #include "app/gui/filterlinebox.h"
 #include "app/gui/textviewer.h"
+#include "aprsis/gui/livewindow.h"
 #include "base/core/filterline.h"
 #include "base/core/kinds.h"
 #include "base/gui/dialogs.h"
@@ -206,7 +207,7 @@ QWidget *Form1::createFilterBand()
     m_filterLine->setObjectName(QStringLiteral("main_filter"));
     m_filterLine->setFixedHeight(51);
     connect(m_filterLine, &QPlainTextEdit::textChanged, this, &Form1::showFilterCheck);
-    grid->addWidget(m_filterLine, 0, 0, 1, 5);
+    grid->addWidget(m_filterLine, 0, 0, 1, 6);
 
     QPushButton *clearAll = namedButton(QStringLiteral("Command3"), QStringLiteral("Clear All"), band);
     connect(clearAll, &QPushButton::clicked, this, &Form1::clearAll);
@@ -229,7 +230,9 @@ QWidget *Form1::createFilterBand()
     connect(copy, &QPushButton::clicked, this, &Form1::copyFilterToClipboard);
     QPushButton *decode = namedButton(QStringLiteral("decode_filter"), QStringLiteral("Decode Filter"), band);
     connect(decode, &QPushButton::clicked, this, &Form1::askAndDecodeFilter);
-    for (QPushButton *button : {clearAll, copy, decode})
+    QPushButton *live = namedButton(QStringLiteral("live_test"), QStringLiteral("Test Live..."), band);
+    connect(live, &QPushButton::clicked, this, &Form1::openLiveWindow);
+    for (QPushButton *button : {clearAll, copy, decode, live})
         button->setMinimumWidth(97);
 
     grid->addWidget(clearAll, 1, 0, Qt::AlignVCenter);
@@ -237,6 +240,7 @@ QWidget *Form1::createFilterBand()
     grid->setColumnStretch(2, 1);
     grid->addWidget(copy, 1, 3, Qt::AlignVCenter);
     grid->addWidget(decode, 1, 4, Qt::AlignVCenter);
+    grid->addWidget(live, 1, 5, Qt::AlignVCenter);
     return band;
 }
 
@@ -527,6 +531,24 @@ void Form1::withPagesHidden(Operation operation)
 void Form1::clearAll()
 {
     withPagesHidden([this] { clearAllPages(); });
+}
+
+LiveWindow *Form1::liveWindow() const
+{
+    return m_liveWindow;
+}
+
+void Form1::openLiveWindow()
+{
+    if (!m_liveWindow) {
+        m_liveWindow = new LiveWindow(m_services.dialogs, this);
+        m_liveWindow->setFilterLine(filterLine());
+        connect(m_filterLine, &QPlainTextEdit::textChanged, m_liveWindow,
+                [this] { m_liveWindow->setFilterLine(filterLine()); });
+    }
+    m_liveWindow->show();
+    m_liveWindow->raise();
+    m_liveWindow->activateWindow();
 }
 
 void Form1::copyFilterToClipboard()

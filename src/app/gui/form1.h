@@ -16,6 +16,7 @@
 class Dialogs;
 class FilterLineBox;
 class FragmentPage;
+class LiveWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -92,6 +93,9 @@ public:
     /// The open map window, if any.
     MapWindow *mapWindow() const;
 
+    /// The window "Live Traffic", once it was opened.
+    LiveWindow *liveWindow() const;
+
     /// The text of the filter line box.
     QString filterLine() const;
 
@@ -119,6 +123,7 @@ private:
 
     void clearAll();
     void copyFilterToClipboard();
+    void openLiveWindow();
     void askAndDecodeFilter();
     void showAbout();
     void showHelp();
@@ -132,6 +137,7 @@ private:
     MapCorners m_mapCorners; ///< 0 until an information file was read
     MapPickerState m_mapState;
     QPointer<MapWindow> m_mapWindow;
+    LiveWindow *m_liveWindow = nullptr;
     FilterLineBox *m_filterLine = nullptr;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;

@@ -114,3 +114,34 @@ QList<QByteArray> LineSplitter::feed(const QByteArray &bytes)
     }
     return lines;
 }
+
+void PacketRate::forget(qint64 second)
+{
+    if (m_lastSecond >= 0 && second > m_lastSecond) {
+        // Seconds with no packet since the last count leave their old figures behind.
+        for (qint64 gone = m_lastSecond + 1; gone <= std::min(second, m_lastSecond + 60); ++gone)
+            m_perSecond[gone % 60] = 0;
+    }
+    if (m_lastSecond < 0)
+        m_perSecond.fill(0);
+    m_lastSecond = std::max(m_lastSecond, second);
+}
+
+void PacketRate::count(qint64 msecs, int packets)
+{
+    const qint64 second = msecs / 1000;
+    forget(second);
+    m_perSecond[second % 60] += packets;
+}
+
+int PacketRate::perMinute(qint64 msecs) const
+{
+    const qint64 second = msecs / 1000;
+    if (m_lastSecond < 0 || second - m_lastSecond >= 60)
+        return 0;
+    int total = 0;
+    // The seconds counted that still lie in the minute up to now.
+    for (qint64 s = std::max(second - 59, m_lastSecond - 59); s <= m_lastSecond; ++s)
+        total += m_perSecond[s % 60];
+    return total;
+}

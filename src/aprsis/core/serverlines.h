@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 /// What one line from an APRS-IS server is: a packet, or one of the comment lines (those that start
@@ -41,6 +42,23 @@ std::optional<QByteArray> filterCommand(const QString &filterLine, QString *prob
 
 /// Seconds to wait before reconnect attempt number attempt (0 for the first): 1, 2, 4 ... 60.
 int reconnectDelaySeconds(int attempt);
+
+/// Packets per minute over the last minute, counted in whole seconds so that a flood of packets
+/// costs no memory.
+class PacketRate
+{
+public:
+    /// Counts packets that arrived at the given time (milliseconds, never going back).
+    void count(qint64 msecs, int packets = 1);
+    /// The packets of the 60 seconds up to the given time.
+    int perMinute(qint64 msecs) const;
+
+private:
+    void forget(qint64 second);
+
+    std::array<int, 60> m_perSecond{};
+    qint64 m_lastSecond = -1;
+};
 
 /// Splits a byte stream into lines at LF (a CR before it dropped). A line longer than maxLength is
 /// cut there and the rest of it skipped, so that a peer that never ends a line cannot grow memory.

@@ -62,8 +62,14 @@ bool AprsIsClient::setFilter(const QString &filterLine, QString *problem)
         return false;
     }
     m_socket->write(*command);
-    m_socket->write("#filter?\r\n");
+    askFilter();
     return true;
+}
+
+void AprsIsClient::askFilter()
+{
+    if (isOpen())
+        m_socket->write("#filter?\r\n");
 }
 
 void AprsIsClient::readLines()

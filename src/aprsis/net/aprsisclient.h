@@ -28,6 +28,9 @@ public:
     /// reason, when the line cannot be sent.
     bool setFilter(const QString &filterLine, QString *problem);
 
+    /// Asks which filter the server keeps; the answer comes as a Filters line.
+    void askFilter();
+
     /// "HOST:PORT" read into its parts; false when the port is missing or out of range.
     static bool splitServer(const QString &server, QString *host, quint16 *port);
 

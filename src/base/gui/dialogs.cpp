@@ -1,5 +1,6 @@
 #include "base/gui/dialogs.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -28,4 +29,10 @@ void QtDialogs::tell(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString QtDialogs::askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
+                                   const QString &fileTypes)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggestedPath, fileTypes);
 }

@@ -16,6 +16,12 @@ public:
 
     /// A modal message box titled "Varnock", with the OK button only and no icon.
     virtual void tell(QWidget *parent, const QString &text) = 0;
+
+    /// A modal box that asks where to save a file. Returns the path chosen, or the empty text on
+    /// Cancel.
+    virtual QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
+                                    const QString &fileTypes)
+        = 0;
 };
 
 /// The real boxes: QInputDialog and QMessageBox.
@@ -24,6 +30,8 @@ class QtDialogs final : public Dialogs
 public:
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
+    QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
+                            const QString &fileTypes) override;
 };
 
 /// The title of every message box and of the input boxes of the pages.

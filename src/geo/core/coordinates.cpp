@@ -14,6 +14,13 @@ constexpr double kEarthRadius = 12734.0 / 2.0;
 constexpr double kFlattening = 40398736.0 / 40678884.0;
 const double kPi = 4.0 * std::atan(1.0);
 
+/// Degrees and minutes too large for a float overflow to infinities of either sign, whose sum is not
+/// a number; such a text is no coordinate.
+float finiteOrUnread(float value)
+{
+    return std::isfinite(value) ? value : -1;
+}
+
 /// Reads "degrees.minutes" followed by the hemisphere letter; `negative` is the letter that makes the
 /// value negative. Latitudes keep their minutes as a 32-bit value, longitudes as a 64-bit one.
 float readDegreeMinutes(const QString &text, QChar negative, bool wideMinutes)
@@ -38,14 +45,14 @@ float readDegreeMinutes(const QString &text, QChar negative, bool wideMinutes)
             degrees = -degrees;
             minutes = -minutes;
         }
-        return static_cast<float>(static_cast<double>(degrees) + minutes / 60.0);
+        return finiteOrUnread(static_cast<float>(static_cast<double>(degrees) + minutes / 60.0));
     }
     float minutes = static_cast<float>(minutesRead);
     if (hemisphere == negative) {
         degrees = -degrees;
         minutes = -minutes;
     }
-    return minutes / 60.0f + degrees;
+    return finiteOrUnread(minutes / 60.0f + degrees);
 }
 
 /// Splits one line of a map information file into values at commas outside double quotes.

@@ -1,0 +1,145 @@
+#include "aprsis/gui/livetable.h"
+
+#include "geo/core/coordinates.h"
+
+LivePacketModel::LivePacketModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{ }
+
+void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
+{
+    // Only the newest that can be kept are read at all: a burst costs no more than a full table.
+    const qsizetype first = std::max<qsizetype>(0, lines.size() - kKeptPackets);
+    const qsizetype adding = lines.size() - first;
+    if (adding == 0)
+        return;
+    const qsizetype dropping = std::max<qsizetype>(0, m_rows.size() + adding - kKeptPackets);
+
+    if (!m_search.isEmpty()) {
+        beginResetModel();
+        m_rows.remove(0, dropping);
+        for (qsizetype i = first; i < lines.size(); ++i)
+            m_rows.append({received, lines[i], summarisePacket(lines[i])});
+        rebuildShown();
+        endResetModel();
+        return;
+    }
+    if (dropping > 0) {
+        beginRemoveRows(QModelIndex(), int(m_rows.size() - dropping), int(m_rows.size() - 1));
+        m_rows.remove(0, dropping);
+        endRemoveRows();
+    }
+    beginInsertRows(QModelIndex(), 0, int(adding - 1));
+    for (qsizetype i = first; i < lines.size(); ++i)
+        m_rows.append({received, lines[i], summarisePacket(lines[i])});
+    endInsertRows();
+}
+
+void LivePacketModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_shown.clear();
+    endResetModel();
+}
+
+void LivePacketModel::setCentre(const std::optional<PacketPosition> &centre)
+{
+    if (centre == m_centre)
+        return;
+    m_centre = centre;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, Distance), index(rowCount() - 1, Distance));
+}
+
+void LivePacketModel::setSearch(const QString &text)
+{
+    QString search = text.trimmed();
+    search.remove(u'*');
+    if (search == m_search)
+        return;
+    beginResetModel();
+    m_search = search;
+    rebuildShown();
+    endResetModel();
+}
+
+bool LivePacketModel::matches(const Row &row) const
+{
+    const PacketSummary &s = row.summary;
+    return s.source.contains(m_search, Qt::CaseInsensitive) || s.destination.contains(m_search, Qt::CaseInsensitive)
+        || s.name.contains(m_search, Qt::CaseInsensitive);
+}
+
+void LivePacketModel::rebuildShown()
+{
+    m_shown.clear();
+    if (m_search.isEmpty())
+        return;
+    for (qsizetype i = m_rows.size() - 1; i >= 0; --i)
+        if (matches(m_rows[i]))
+            m_shown.append(i);
+}
+
+const LivePacketModel::Row &LivePacketModel::rowAt(int viewRow) const
+{
+    return m_search.isEmpty() ? m_rows[m_rows.size() - 1 - viewRow] : m_rows[m_shown[viewRow]];
+}
+
+int LivePacketModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(m_search.isEmpty() ? m_rows.size() : m_shown.size());
+}
+
+int LivePacketModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant LivePacketModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Row &row = rowAt(index.row());
+    if (role == RawLineRole)
+        return row.raw;
+    if (role == Qt::TextAlignmentRole && index.column() == Distance)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    const PacketSummary &s = row.summary;
+    switch (index.column()) {
+    case Time:
+        return row.received.toString(QStringLiteral("HH:mm:ss"));
+    case Source:
+        return s.source;
+    case Destination:
+        return s.destination;
+    case Path:
+        return s.path;
+    case Kind:
+        return s.name.isEmpty() ? s.kind : QStringLiteral("%1 %2").arg(s.kind, s.name);
+    case Position:
+        return s.position ? positionText(*s.position) : QString();
+    case Distance:
+        if (!s.position || !m_centre)
+            return QString();
+        return QString::number(
+            DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude, s.position->longitude), 'f', 1);
+    case Text:
+        return s.text;
+    default:
+        return {};
+    }
+}
+
+QVariant LivePacketModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    static const char *const titles[ColumnCount] = {"Time",     "Source",   "Destination", "Path",
+                                                    "Kind",     "Position", "km",          "Text"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+}

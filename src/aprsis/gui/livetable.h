@@ -1,0 +1,58 @@
+#pragma once
+
+#include "aprsis/core/packets.h"
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QList>
+#include <QTime>
+
+#include <optional>
+
+/// The packets of the live table, newest first: a window on the last packets received, kept to a
+/// fixed number however fast they come.
+class LivePacketModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { Time, Source, Destination, Path, Kind, Position, Distance, Text, ColumnCount };
+    /// The role that gives a row's packet exactly as received.
+    static constexpr int RawLineRole = Qt::UserRole;
+    static constexpr qsizetype kKeptPackets = 5000;
+
+    explicit LivePacketModel(QObject *parent = nullptr);
+
+    /// Adds packets received at the given time, oldest first, forgetting the oldest kept beyond the
+    /// limit.
+    void addPackets(const QList<QByteArray> &lines, QTime received);
+    void clear();
+
+    /// Distances are measured from here; nothing leaves the column empty.
+    void setCentre(const std::optional<PacketPosition> &centre);
+    /// Shows only the packets whose source, destination or object name holds the text (any case);
+    /// the empty text shows all.
+    void setSearch(const QString &text);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row
+    {
+        QTime received;
+        QByteArray raw;
+        PacketSummary summary;
+    };
+
+    bool matches(const Row &row) const;
+    const Row &rowAt(int viewRow) const;
+    void rebuildShown();
+
+    QList<Row> m_rows; ///< oldest first
+    QList<qsizetype> m_shown; ///< while searching: the indexes in m_rows shown, newest first
+    QString m_search;
+    std::optional<PacketPosition> m_centre;
+};
