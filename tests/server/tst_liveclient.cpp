@@ -103,49 +103,13 @@ void TestLiveClient::failuresAreSentences()
     QCOMPARE(failed.first().first().toString(), sentence.contains(u"%1"_s) ? sentence.arg(port) : sentence);
 }
 
-namespace {
-
-/// The published APRS-IS passcode of a callsign (its SSID left off).
-int passcodeOf(QByteArray call)
-{
-    call = call.toUpper().split('-').first();
-    int hash = 0x73e2;
-    for (qsizetype i = 0; i < call.size(); i += 2) {
-        hash ^= call[i] << 8;
-        if (i + 1 < call.size())
-            hash ^= call[i + 1];
-    }
-    return hash & 0x7fff;
-}
-
-/// A raw login that collects every packet the server passes for the filter.
-struct Listener
-{
-    QTcpSocket socket;
-    QByteArray received;
-    bool loggedIn() const { return received.contains("# logresp"); }
-    QByteArrayList packets() const
-    {
-        QByteArrayList lines;
-        for (const QByteArray &line : received.split('\n'))
-            if (!line.isEmpty() && !line.startsWith('#'))
-                lines.append(line.chopped(line.endsWith('\r') ? 1 : 0));
-        return lines;
-    }
-};
-
-} // namespace
 
 void TestLiveClient::liveCommandPrintsWhatTheServerPasses()
 {
     const QByteArray filter = "b/G4*";
     // The same filter through a plain login: what the server passes is the measure.
-    Listener reference;
-    QObject::connect(&reference.socket, &QTcpSocket::readyRead,
-                     [&] { reference.received += reference.socket.readAll(); });
-    reference.socket.connectToHost(QHostAddress::LocalHost, m_server.port());
-    QVERIFY(reference.socket.waitForConnected(5000));
-    reference.socket.write("user N0REF pass -1 vers Varnock-test 1.0 filter " + filter + "\r\n");
+    RawLogin reference;
+    QVERIFY(reference.logIn(m_server.port(), "N0REF", filter));
 
     QProcess varnock;
     varnock.start(QCoreApplication::applicationDirPath() + u"/varnock"_s,
@@ -157,17 +121,11 @@ void TestLiveClient::liveCommandPrintsWhatTheServerPasses()
         QTest::qWaitFor([&] { return (serverLines += varnock.readAllStandardError()).contains("# logresp"); }, 5000));
     QVERIFY(QTest::qWaitFor([&] { return reference.loggedIn(); }, 5000));
 
-    Listener sender;
-    sender.socket.connectToHost(QHostAddress::LocalHost, m_server.port());
-    QVERIFY(sender.socket.waitForConnected(5000));
-    sender.socket.write("user G4INJ pass " + QByteArray::number(passcodeOf("G4INJ")) + " vers Varnock-test 1.0\r\n");
-    // A run of its own in every packet: the server drops what it saw in the last 30 s.
-    const QByteArray run = QByteArray::number(QDateTime::currentMSecsSinceEpoch());
-    for (const QByteArray &packet :
-         QByteArrayList{"G4ABC>APRS,TCPIP*:>passes " + run, "DL1ABC>APRS,TCPIP*:>does not " + run,
-                        "G4XYZ>APRS,TCPIP*:>caf\xe9 " + run, "M0ABC>APRS,TCPIP*:>does not " + run})
-        sender.socket.write(packet + "\r\n");
-    QVERIFY(sender.socket.waitForBytesWritten(5000));
+    RawLogin sender;
+    QVERIFY(sender.logIn(m_server.port(), "G4INJ"));
+    const QByteArray run = uniqueRun();
+    QVERIFY(sender.send({"G4ABC>APRS,TCPIP*:>passes " + run, "DL1ABC>APRS,TCPIP*:>does not " + run,
+                         "G4XYZ>APRS,TCPIP*:>caf\xe9 " + run, "M0ABC>APRS,TCPIP*:>does not " + run}));
     QVERIFY(QTest::qWaitFor([&] { return reference.packets().size() >= 2; }, 5000));
     QVERIFY(varnock.waitForFinished(10000));
     QCOMPARE(varnock.exitCode(), 0);

@@ -1,5 +1,8 @@
 #include "support/aprscserver.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -80,6 +83,11 @@ bool AprscServer::start(QString *error)
         *error = QStringLiteral("no free pair of ports on the loopback address");
         return false;
     }
+    return restart(error);
+}
+
+bool AprscServer::restart(QString *error)
+{
     const QString folder = QStringLiteral(VARNOCK_APRSC_DIR);
     if (!runScript({QStringLiteral("build"), folder}, error)
         || !runScript({QStringLiteral("start"), folder, QString::number(m_port)}, error))
@@ -145,4 +153,68 @@ QList<QList<QByteArray>> logInWithFilters(quint16 port, const QList<QByteArray> 
     if (open > 0)
         loop.exec();
     return answers;
+}
+
+QString sharedFile(const QString &relativePath)
+{
+    const QString path = QDir::cleanPath(QStringLiteral(VARNOCK_SHARED_DIR "/") + relativePath);
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+int passcodeOf(QByteArray call)
+{
+    call = call.toUpper().split('-').first();
+    int hash = 0x73e2;
+    for (qsizetype i = 0; i < call.size(); i += 2) {
+        hash ^= call[i] << 8;
+        if (i + 1 < call.size())
+            hash ^= call[i + 1];
+    }
+    return hash & 0x7fff;
+}
+
+QByteArray uniqueRun()
+{
+    static int serial = 0;
+    return QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '.' + QByteArray::number(++serial);
+}
+
+RawLogin::RawLogin()
+{
+    QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
+}
+
+bool RawLogin::logIn(quint16 port, const QByteArray &call, const QByteArray &filter)
+{
+    m_socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!m_socket.waitForConnected(5000))
+        return false;
+    const QByteArray pass = filter.isEmpty() ? QByteArray::number(passcodeOf(call)) : "-1";
+    m_socket.write("user " + call + " pass " + pass + " vers Varnock-test 1.0"
+                   + (filter.isEmpty() ? QByteArray() : " filter " + filter) + "\r\n");
+    QDeadlineTimer deadline(5000);
+    while (!loggedIn() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return loggedIn();
+}
+
+bool RawLogin::send(const QByteArrayList &packets)
+{
+    for (const QByteArray &packet : packets)
+        m_socket.write(packet + "\r\n");
+    while (m_socket.bytesToWrite() > 0)
+        if (!m_socket.waitForBytesWritten(5000))
+            return false;
+    return true;
+}
+
+QByteArrayList RawLogin::packets() const
+{
+    QByteArrayList lines;
+    QByteArrayList received = m_received.split('\n');
+    received.removeLast(); // a line not yet ended
+    for (const QByteArray &line : std::as_const(received))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            lines.append(line.chopped(line.endsWith('\r') ? 1 : 0));
+    return lines;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTcpSocket>
 
 /// The real APRS-IS server aprsc, built from the project's shared folder and run on the loopback
 /// address for the length of a test. Tests that need it skip when its source is missing.
@@ -19,6 +20,8 @@ public:
     /// Builds aprsc when needed and starts it; false, with the reason, when it does not start.
     bool start(QString *error);
     void stop();
+    /// Starts it again on the ports it had, as a server back after an outage.
+    bool restart(QString *error);
 
     /// The port of the user filter connection; the full feed listens on the next one.
     quint16 port() const { return m_port; }
@@ -31,3 +34,33 @@ private:
 /// Logs in read-only once for each filter, several at a time, and returns for each the server's
 /// lines up to and including its "# logresp" line (empty when the server did not answer).
 QList<QList<QByteArray>> logInWithFilters(quint16 port, const QList<QByteArray> &filters);
+
+/// A file of the shared folder beside the project, such as "aprs-corpus/fullfeed-1602.txt"; the
+/// empty text when it is not there.
+QString sharedFile(const QString &relativePath);
+
+/// The published APRS-IS passcode of a callsign (its SSID left off).
+int passcodeOf(QByteArray call);
+
+/// Text unique to this moment, to put in injected packets: the server drops a packet it passed in
+/// the last 30 s.
+QByteArray uniqueRun();
+
+/// A plain login of a test's own: with a filter it collects what the server passes, and logged in
+/// verified (with its callsign's passcode, no filter) it injects packets.
+class RawLogin
+{
+public:
+    RawLogin();
+    /// Logs in and waits for the server's "# logresp"; an empty filter logs in verified.
+    bool logIn(quint16 port, const QByteArray &call, const QByteArray &filter = QByteArray());
+    /// Sends packets, one a line, and waits until they are written.
+    bool send(const QByteArrayList &packets);
+    bool loggedIn() const { return m_received.contains("# logresp"); }
+    /// The packets received, without their line ends.
+    QByteArrayList packets() const;
+
+private:
+    QTcpSocket m_socket;
+    QByteArray m_received;
+};

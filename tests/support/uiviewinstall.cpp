@@ -18,6 +18,7 @@ QString isolateUserSettings()
     static QTemporaryDir settingsFolder;
     static const bool isolated = [] {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
         return true;
     }();
     Q_UNUSED(isolated);

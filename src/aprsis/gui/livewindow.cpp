@@ -409,8 +409,11 @@ void LiveWindow::showFragments(const QString &line, FragmentState state)
     const QStringList fragments = serverFragments(line);
     for (const QString &fragment : fragments)
         new QTreeWidgetItem(m_fragments, {fragment});
-    if (fragments.isEmpty())
-        new QTreeWidgetItem(m_fragments, {QStringLiteral("(the server's default)")});
+    if (fragments.isEmpty()) {
+        // Stands for the empty list of fragments, which is what the server is told and answers.
+        auto *noFragments = new QTreeWidgetItem(m_fragments, {QStringLiteral("(the server's default)")});
+        noFragments->setData(0, Qt::UserRole, true);
+    }
     m_sent->setText(state == FragmentState::NotSent ? QStringLiteral("Not sent: %1").arg(line)
                                                     : QStringLiteral("Sent: %1").arg(line));
     markFragments(fragments, state);
@@ -422,7 +425,8 @@ void LiveWindow::markFragments(const QStringList &fragments, FragmentState state
     const bool fault = state == FragmentState::NotKept || state == FragmentState::ParseError;
     for (int i = 0; i < m_fragments->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = m_fragments->topLevelItem(i);
-        if (!fragments.contains(item->text(0)))
+        const bool noFragments = item->data(0, Qt::UserRole).toBool();
+        if (noFragments ? !fragments.isEmpty() : !fragments.contains(item->text(0)))
             continue;
         // A parse error the server named stays, whatever its later answer says.
         if (item->text(1) == QLatin1String("parse error") && state == FragmentState::NotKept)
@@ -440,7 +444,8 @@ void LiveWindow::markUnkept(const QStringList &kept)
         if (!kept.contains(fragment))
             unkept.append(fragment);
     markFragments(kept, FragmentState::Kept);
-    markFragments(unkept, FragmentState::NotKept);
+    if (!unkept.isEmpty())
+        markFragments(unkept, FragmentState::NotKept);
     m_sent->setText(QStringLiteral("Sent: %1\nThe server keeps: %2")
                         .arg(m_sentLine, kept.isEmpty() ? QStringLiteral("its default") : kept.join(u' ')));
 }
