@@ -1,12 +1,20 @@
 // Renders the main window, filled with an example filter, into a PNG file, showing one page
 // (the budlist page unless another index is given):
 //   QT_QPA_PLATFORM=offscreen varnock_screenshot docs/varnock.png [PAGE]
+// or the window "Live Traffic" after it was connected for some seconds to a server (a local aprsc
+// with traffic injected, for the README):
+//   varnock_screenshot docs/live.png live HOST:PORT SECONDS
 #include "app/gui/form1.h"
+#include "aprsis/gui/livewindow.h"
 #include "app/gui/textviewer.h"
 #include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QStandardPaths>
 #include <QTabWidget>
 
@@ -17,8 +25,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Settings of a UI-View32 on this machine must not reach into the figures or the picture.
     QStandardPaths::setTestModeEnabled(true);
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: varnock_screenshot FILE.png [PAGE]\n");
+    const bool live = argc == 5 && qstrcmp(argv[2], "live") == 0;
+    if (argc != 2 && argc != 3 && !live) {
+        std::fprintf(stderr, "usage: varnock_screenshot FILE.png [PAGE]\n"
+                             "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n");
         return 2;
     }
     QtDialogs dialogs;
@@ -33,7 +43,28 @@ int main(int argc, char *argv[])
     window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
     window.show();
     QApplication::processEvents();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    QWidget *shown = &window;
+    if (live) {
+        window.decodeFilter(QStringLiteral("filter b/G* t/m r/51/10/600"));
+        window.findChild<QPushButton *>(QStringLiteral("live_test"))->click();
+        shown = window.liveWindow();
+        shown->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QString::fromLocal8Bit(argv[3]));
+        shown->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0CALL"));
+        shown->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
+        // Grabbed while still connected: quitting closes the window, and closing disconnects.
+        QImage picture;
+        QTimer::singleShot(QString::fromLocal8Bit(argv[4]).toInt() * 1000, &app, [&] {
+            picture = shown->grab().toImage();
+            app.quit();
+        });
+        app.exec();
+        if (!picture.save(QString::fromLocal8Bit(argv[1]))) {
+            std::fprintf(stderr, "could not write %s\n", argv[1]);
+            return 1;
+        }
+        return 0;
+    }
+    if (!shown->grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;
     }

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void splitsTheStream_data();
     void splitsTheStream();
     void waitsLongerAfterEachFailure();
+    void countsPerMinute_data();
+    void countsPerMinute();
     void summarisesPackets_data();
     void summarisesPackets();
 };
@@ -138,6 +140,31 @@ void TestServerLines::waitsLongerAfterEachFailure()
     QCOMPARE(delays, (QList<int>{1, 2, 4, 8, 16, 32, 60, 60, 60}));
 }
 
+void TestServerLines::countsPerMinute_data()
+{
+    QTest::addColumn<QList<qint64>>("arrivals"); // milliseconds, one packet each
+    QTest::addColumn<qint64>("asked");
+    QTest::addColumn<int>("perMinute");
+
+    QTest::newRow("none") << QList<qint64>{} << qint64(5000) << 0;
+    QTest::newRow("within the minute") << QList<qint64>{1000, 1500, 30000, 59999} << qint64(59999) << 4;
+    QTest::newRow("the oldest second left behind") << QList<qint64>{1000, 1500, 30000} << qint64(61000) << 1;
+    QTest::newRow("a quiet minute") << QList<qint64>{1000, 30000} << qint64(90000) << 0;
+    QTest::newRow("an hour later, the same second") << QList<qint64>{1000, 3601000} << qint64(3601500) << 1;
+    QTest::newRow("buckets reused after a gap") << QList<qint64>{1000, 2000, 62000, 62500} << qint64(62500) << 2;
+}
+
+void TestServerLines::countsPerMinute()
+{
+    QFETCH(QList<qint64>, arrivals);
+    QFETCH(qint64, asked);
+    QFETCH(int, perMinute);
+    PacketRate rate;
+    for (qint64 msecs : arrivals)
+        rate.count(msecs);
+    QCOMPARE(rate.perMinute(asked), perMinute);
+}
+
 void TestServerLines::summarisesPackets_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -207,6 +234,11 @@ void TestServerLines::summarisesPackets()
         QVERIFY2(qAbs(summary.position->latitude - latitude) < 1e-5, qPrintable(QString::number(summary.position->latitude, 'f', 6)));
         QVERIFY2(qAbs(summary.position->longitude - longitude) < 1e-5, qPrintable(QString::number(summary.position->longitude, 'f', 6)));
     }
+    // As the table shows a position: four decimals and the hemispheres.
+    if (QTest::currentDataTag() == "weather symbol"_ba)
+        QCOMPARE(positionText(*summary.position), u"6.1835 S 106.6968 E"_s);
+    if (QTest::currentDataTag() == "Mic-E north west"_ba)
+        QCOMPARE(positionText(*summary.position), u"33.9808 N 78.1680 W"_s);
     if (kind != u"Other"_s) {
         const qsizetype arrow = line.indexOf('>');
         QCOMPARE(summary.source, QString::fromLatin1(line.left(arrow)));

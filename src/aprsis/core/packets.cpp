@@ -331,7 +331,7 @@ QString positionText(const PacketPosition &position)
 {
     return QStringLiteral("%1 %2 %3 %4")
         .arg(std::fabs(position.latitude), 0, 'f', 4)
-        .arg(position.latitude < 0 ? u'S' : u'N')
+        .arg(QChar(position.latitude < 0 ? u'S' : u'N'))
         .arg(std::fabs(position.longitude), 0, 'f', 4)
-        .arg(position.longitude < 0 ? u'W' : u'E');
+        .arg(QChar(position.longitude < 0 ? u'W' : u'E'));
 }

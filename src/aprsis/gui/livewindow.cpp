@@ -117,7 +117,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const int digit = fontMetrics().horizontalAdvance(u'0');
-    const int widths[] = {9, 11, 9, 22, 12, 20, 7};
+    const int widths[] = {8, 10, 8, 18, 14, 18, 6};
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_table->setColumnWidth(column, widths[column] * digit + 12);
 
@@ -155,13 +155,13 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     splitter->addWidget(fragmentSide);
     splitter->addWidget(tableSide);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 770});
+    splitter->setSizes({200, 900});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(connection);
     layout->addWidget(m_status);
     layout->addWidget(splitter, 1);
-    resize(1000, 560);
+    resize(1100, 560);
 
     m_filterDelay->setSingleShot(true);
     m_filterDelay->setInterval(1000);
