@@ -6,6 +6,7 @@
 #include "app/gui/textviewer.h"
 #include "base/gui/dialogs.h"
 #include "geo/core/coordinates.h"
+#include "livetraffic.h"
 #include "mappicker/gui/mapwindow.h"
 #include "support/fakeuiview.h"
 #include "uiview/core/uiviewlink.h"
@@ -147,6 +148,9 @@ int main(int argc, char *argv[])
     sinceMain.start();
     if (argc == 3 && qstrcmp(argv[1], "--start") == 0)
         return startOnce(qstrcmp(argv[2], "varnock") == 0, sinceMain, argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--receive") == 0)
+        return receiveBurst(argc, argv, qstrcmp(argv[2], "window") == 0, quint16(QByteArray(argv[3]).toUInt()),
+                            QByteArray(argv[4]).toLongLong());
 
     QApplication app(argc, argv);
     // Settings of a UI-View32 on this machine must not reach into the figures.
@@ -233,5 +237,22 @@ int main(int argc, char *argv[])
         standin.closeWriteChannel();
         standin.waitForFinished(3000);
     }
+
+    // The live window against a burst of the full feed of a local aprsc.
+    constexpr qint64 kBurst = 100000;
+    const BurstFigures floorBurst = measureBurst(false, kBurst);
+    const BurstFigures liveBurst = floorBurst.failure.isEmpty() ? measureBurst(true, kBurst) : floorBurst;
+    if (!liveBurst.failure.isEmpty()) {
+        row("live window, packets per second", QStringLiteral("-"), liveBurst.failure);
+        return 0;
+    }
+    row("live window, packets per second", QString::number(liveBurst.perSecond, 'f', 0),
+        QStringLiteral("x%1 of the floor, goal 20000").arg(liveBurst.perSecond / floorBurst.perSecond, 0, 'f', 2));
+    row("  floor: a bare socket counting lines", QString::number(floorBurst.perSecond, 'f', 0));
+    row("live window, longest event-loop stall", ms(liveBurst.longestStallMs), QStringLiteral("goal under 50 ms"));
+    row("  floor: a bare socket counting lines", ms(floorBurst.longestStallMs));
+    row(qPrintable(QStringLiteral("live window, peak memory after %1 packets").arg(kBurst)),
+        QStringLiteral("+%1 MiB").arg(liveBurst.peakMiB - liveBurst.idleMiB, 0, 'f', 1),
+        QStringLiteral("above the idle window (%1 MiB), goal under 40").arg(liveBurst.idleMiB, 0, 'f', 1));
     return 0;
 }

@@ -1,0 +1,202 @@
+#include "livetraffic.h"
+
+#include "app/gui/form1.h"
+#include "app/gui/textviewer.h"
+#include "aprsis/gui/livetable.h"
+#include "aprsis/gui/livewindow.h"
+#include "base/gui/dialogs.h"
+#include "support/aprscserver.h"
+#include "support/fakeuiview.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+/// The peak resident memory of this process. Not getrusage's figure: that one keeps the peak of the
+/// process that started this one, across exec.
+double peakMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+/// The packets of the full-feed capture, each made distinct by a serial number in its text, as
+/// many as asked: the server passes a packet it passed in the last 30 s only once.
+QByteArray burstOf(qint64 count)
+{
+    QFile file(sharedFile(QStringLiteral("aprs-corpus/fullfeed-1602.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArrayList corpus;
+    for (QByteArray line : file.readAll().split('\n')) {
+        line = line.trimmed();
+        if (!line.isEmpty() && !line.startsWith('#'))
+            corpus.append(line);
+    }
+    const QByteArray run = uniqueRun();
+    QByteArray burst;
+    for (qint64 i = 0; i < count; ++i)
+        burst += corpus[i % corpus.size()] + ' ' + run + '.' + QByteArray::number(i) + "\r\n";
+    return burst;
+}
+
+/// Watches the event loop: the longest time a 5 ms timer waited beyond its interval.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, static_cast<double>(m_clock.nsecsElapsed()) / 1e6 - 5);
+            m_clock.restart();
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_clock.start();
+        m_timer.start();
+    }
+    double longest() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_longest = 0;
+};
+
+} // namespace
+
+int receiveBurst(int argc, char *argv[], bool window, quint16 port, qint64 packets)
+{
+    QApplication app(argc, argv);
+    QtDialogs dialogs;
+    DesktopTextViewer viewer;
+    FakeUiView uiview;
+    std::unique_ptr<Form1> form;
+    QTcpSocket bare;
+    qint64 bareLines = 0;
+    LiveWindow *live = nullptr;
+    StallWatch stalls;
+    QElapsedTimer sinceFirst;
+    qint64 atFirst = 0;
+    std::function<qint64()> received;
+    std::function<bool()> allShown = [] { return true; };
+
+    if (window) {
+        form = std::make_unique<Form1>(Form1Services{dialogs, viewer, uiview, QApplication::applicationDirPath()});
+        form->start();
+        form->show();
+        form->findChild<QPushButton *>(QStringLiteral("live_test"))->click();
+        live = form->liveWindow();
+        live->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+        live->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0BNCH"));
+        live->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
+        received = [live] { return live->packetCount(); };
+        // The last packet sent ends with its serial number; shown, it heads the table.
+        QAbstractItemModel *table = live->findChild<QTableView *>(QStringLiteral("live_packets"))->model();
+        const QByteArray last = '.' + QByteArray::number(packets - 1);
+        allShown = [table, last] {
+            return table->rowCount() > 0
+                && table->index(0, 0).data(LivePacketModel::RawLineRole).toByteArray().endsWith(last);
+        };
+    } else {
+        QObject::connect(&bare, &QTcpSocket::readyRead, [&] { bareLines += bare.readAll().count('\n'); });
+        bare.connectToHost(QStringLiteral("127.0.0.1"), port);
+        bare.write("user N0BNCH pass -1 vers Varnock-bench 1.0\r\n");
+        // The greeting and the login answer are lines too.
+        received = [&] { return std::max<qint64>(0, bareLines - 2); };
+    }
+    // Logged in and settled: then the parent may send.
+    QTimer::singleShot(1500, &app, [&] {
+        std::printf("ready %f\n", peakMiB());
+        std::fflush(stdout);
+        stalls.start();
+    });
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        const qint64 now = received();
+        if (now > 0 && atFirst == 0) {
+            atFirst = now;
+            sinceFirst.start();
+        }
+        if (now >= packets && allShown()) {
+            const double seconds = static_cast<double>(sinceFirst.nsecsElapsed()) / 1e9;
+            std::printf("%lld %f %f %f\n", static_cast<long long>(now), (now - atFirst) / seconds, stalls.longest(),
+                        peakMiB());
+            std::fflush(stdout);
+            poll.stop();
+            app.quit();
+        }
+    });
+    poll.start();
+    QTimer::singleShot(120000, &app, [&] {
+        std::printf("%lld\n", static_cast<long long>(received()));
+        app.exit(1);
+    });
+    return app.exec();
+}
+
+BurstFigures measureBurst(bool window, qint64 packets)
+{
+    BurstFigures figures;
+    if (const QString missing = AprscServer::missingReason(); !missing.isEmpty()) {
+        figures.failure = missing;
+        return figures;
+    }
+    AprscServer server;
+    if (!server.start(&figures.failure))
+        return figures;
+    const QByteArray burst = burstOf(packets);
+    if (burst.isEmpty()) {
+        figures.failure = QStringLiteral("no capture in ../shared/aprs-corpus");
+        return figures;
+    }
+
+    QProcess receiver;
+    receiver.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--receive"), window ? QStringLiteral("window") : QStringLiteral("socket"),
+                    QString::number(server.port() + 1), QString::number(packets)});
+    if (!receiver.waitForReadyRead(20000)) {
+        figures.failure = QStringLiteral("the receiver did not start");
+        return figures;
+    }
+    const QList<QByteArray> ready = receiver.readLine().trimmed().split(' ');
+    figures.idleMiB = ready.value(1).toDouble();
+
+    RawLogin sender;
+    if (!sender.logIn(server.port(), "G4INJ") || !sender.send({burst.chopped(2)})) {
+        figures.failure = QStringLiteral("the packets could not be sent");
+        return figures;
+    }
+    if (!receiver.waitForFinished(130000) || receiver.exitCode() != 0) {
+        receiver.kill();
+        figures.failure = QStringLiteral("the receiver got %1 packets of %2 and gave up")
+                              .arg(QString::fromLatin1(receiver.readAllStandardOutput().trimmed()))
+                              .arg(packets);
+        return figures;
+    }
+    const QList<QByteArray> parts = receiver.readAllStandardOutput().trimmed().split(' ');
+    figures.packets = parts.value(0).toLongLong();
+    figures.perSecond = parts.value(1).toDouble();
+    figures.longestStallMs = parts.value(2).toDouble();
+    figures.peakMiB = parts.value(3).toDouble();
+    return figures;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+/// What one receiver made of a burst of packets from a local aprsc.
+struct BurstFigures
+{
+    QString failure; ///< why there are no figures, or the empty text
+    qint64 packets = 0; ///< received
+    double perSecond = 0; ///< from the first packet to the last
+    double longestStallMs = 0; ///< the longest the event loop was kept from a 5 ms timer
+    double idleMiB = 0; ///< peak resident memory before the burst
+    double peakMiB = 0; ///< after it
+};
+
+/// Sends a burst of distinct real packets through a local aprsc to a receiver in a process of its
+/// own, reading the full feed: the window "Live Traffic" of a main window, or for the floor a bare
+/// socket that only counts lines.
+BurstFigures measureBurst(bool window, qint64 packets);
+
+/// The receiving process's part; returns its exit code.
+int receiveBurst(int argc, char *argv[], bool window, quint16 port, qint64 packets);
