@@ -1,5 +1,6 @@
 #include "aprsis/gui/livetable.h"
 
+#include "aprsis/core/serverlines.h"
 #include "geo/core/coordinates.h"
 
 LivePacketModel::LivePacketModel(QObject *parent)
@@ -19,7 +20,7 @@ void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
         beginResetModel();
         m_rows.remove(0, dropping);
         for (qsizetype i = first; i < lines.size(); ++i)
-            m_rows.append({received, lines[i], summarisePacket(lines[i])});
+            m_rows.append({received, readPacket(lines[i])});
         rebuildShown();
         endResetModel();
         return;
@@ -31,7 +32,7 @@ void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
     }
     beginInsertRows(QModelIndex(), 0, int(adding - 1));
     for (qsizetype i = first; i < lines.size(); ++i)
-        m_rows.append({received, lines[i], summarisePacket(lines[i])});
+        m_rows.append({received, readPacket(lines[i])});
     endInsertRows();
 }
 
@@ -66,9 +67,11 @@ void LivePacketModel::setSearch(const QString &text)
 
 bool LivePacketModel::matches(const Row &row) const
 {
-    const PacketSummary &s = row.summary;
-    return s.source.contains(m_search, Qt::CaseInsensitive) || s.destination.contains(m_search, Qt::CaseInsensitive)
-        || s.name.contains(m_search, Qt::CaseInsensitive);
+    const AprsPacket &p = row.packet;
+    for (const QByteArray &call : {p.source, p.destination, p.name})
+        if (QString::fromLatin1(call).contains(m_search, Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 void LivePacketModel::rebuildShown()
@@ -104,23 +107,23 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
         return {};
     const Row &row = rowAt(index.row());
     if (role == RawLineRole)
-        return row.raw;
+        return row.packet.line;
     if (role == Qt::TextAlignmentRole && index.column() == Distance)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const PacketSummary &s = row.summary;
+    const AprsPacket &s = row.packet;
     switch (index.column()) {
     case Time:
         return row.received.toString(QStringLiteral("HH:mm:ss"));
     case Source:
-        return s.source;
+        return QString::fromLatin1(s.source);
     case Destination:
-        return s.destination;
+        return QString::fromLatin1(s.destination);
     case Path:
-        return s.path;
+        return s.pathText();
     case Kind:
-        return s.name.isEmpty() ? s.kind : QStringLiteral("%1 %2").arg(s.kind, s.name);
+        return s.name.isEmpty() ? s.kind : QStringLiteral("%1 %2").arg(s.kind, QString::fromLatin1(s.name).trimmed());
     case Position:
         return s.position ? positionText(*s.position) : QString();
     case Distance:
@@ -129,7 +132,7 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
         return QString::number(
             DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude, s.position->longitude), 'f', 1);
     case Text:
-        return s.text;
+        return packetText(s.body);
     default:
         return {};
     }

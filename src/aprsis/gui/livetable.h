@@ -1,6 +1,6 @@
 #pragma once
 
-#include "aprsis/core/packets.h"
+#include "packets/core/aprspacket.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -43,8 +43,7 @@ private:
     struct Row
     {
         QTime received;
-        QByteArray raw;
-        PacketSummary summary;
+        AprsPacket packet;
     };
 
     bool matches(const Row &row) const;

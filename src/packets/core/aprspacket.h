@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+/// A position in decimal degrees, north and east positive.
+struct PacketPosition
+{
+    double latitude = 0;
+    double longitude = 0;
+
+    friend bool operator==(const PacketPosition &, const PacketPosition &) = default;
+};
+
+/// One packet in the server's text form, SRC>DEST,PATH:information, read as far as it is readable.
+/// Nothing in it fails: what cannot be read is left empty, and a body of no known form is Unknown.
+struct AprsPacket
+{
+    /// What the information field is; a packet may be several (a weather station's position is a
+    /// position and weather).
+    enum Type : quint32 {
+        Position = 1 << 0,
+        Object = 1 << 1,
+        Item = 1 << 2,
+        Message = 1 << 3, ///< also acks, rejects, bulletins, announcements and group messages
+        Query = 1 << 4,
+        Status = 1 << 5,
+        Telemetry = 1 << 6, ///< "T#" reports and the parameter messages
+        UserDefined = 1 << 7,
+        Nws = 1 << 8, ///< weather service bulletins and their objects
+        Weather = 1 << 9,
+        ThirdParty = 1 << 10,
+        Nmea = 1 << 11,
+        MicE = 1 << 12,
+        Capabilities = 1 << 13,
+    };
+
+    QByteArray line; ///< exactly as read
+    bool hasHeader = false;
+    QByteArray source;
+    QByteArray destination;
+    QList<QByteArray> path; ///< after the destination: digipeaters, the q construct, the entry call
+    QList<QByteArray> digipeaters; ///< the path before the q construct, each without its "*"
+    int usedDigipeaters = 0; ///< how many of them the packet went through (up to the last "*")
+    QByteArray qConstruct; ///< "qAR" and the like; empty when there is none
+    QByteArray entryCall; ///< the call after the q construct
+    QByteArray body; ///< the information field
+
+    quint32 types = 0;
+    QString kind; ///< the type as the table names it: "Position", "Mic-E", "Object" ... or "Unknown"
+    QByteArray name; ///< an object's name (9 characters, blanks kept), an item's name, a message's addressee
+    bool killed = false; ///< a killed object or item
+    QByteArray messageText; ///< a message's text, after the addressee
+    std::optional<PacketPosition> position;
+    char symbolTable = 0; ///< "/" primary, "\\" alternate, or the overlay character on the alternate table
+    char symbolCode = 0;
+    std::shared_ptr<const AprsPacket> inner; ///< a third-party packet's own packet
+
+    bool is(Type type) const { return (types & type) != 0; }
+    /// The header text after the destination, as the table shows it.
+    QString pathText() const;
+};
+
+/// Reads a packet. A third-party packet's inner packet is read too, to a depth of a few.
+AprsPacket readPacket(const QByteArray &line);
+
+/// The centre of the first range fragment ("r/lat/lon/km") of a filter line, if it has one.
+std::optional<PacketPosition> firstRangeCentre(const QString &filterLine);
+
+/// A position as the table shows it: "51.4772 N 0.0005 W".
+QString positionText(const PacketPosition &position);
