@@ -218,11 +218,14 @@ void readMessage(AprsPacket &packet, QByteArrayView rest)
     packet.name = rest.first(9).toByteArray();
     while (packet.name.endsWith(' '))
         packet.name.chop(1);
-    packet.messageText = rest.sliced(10).toByteArray();
+    // The ":" after the addressee is not always there; servers take the message without it.
+    packet.messageText = rest.sliced(rest.size() > 9 && rest[9] == ':' ? 10 : 9).toByteArray();
+    // Telemetry's names, units and equations travel as messages to the station itself, but are
+    // telemetry, not messages, to a server's filter.
     for (const char *head : {"PARM.", "UNIT.", "EQNS.", "BITS."}) {
         if (packet.messageText.startsWith(head)) {
             setKind(packet, AprsPacket::Telemetry, "Telemetry");
-            break;
+            return;
         }
     }
     if (packet.name.startsWith("NWS-") || packet.name.startsWith("NWS_") || packet.name.startsWith("SKY")
@@ -251,15 +254,21 @@ void readBody(AprsPacket &packet, int depth)
         if (packet.is(AprsPacket::Weather))
             packet.kind = QStringLiteral("Weather");
         return;
-    case ';':
-        if (rest.size() >= 17 && (rest[9] == '*' || rest[9] == '_')) {
+    case ';': {
+        // The name is 9 characters; servers also take a shorter one ended by the live or killed mark.
+        qsizetype mark = rest.size() > 9 && (rest[9] == '*' || rest[9] == '_') ? 9 : -1;
+        for (qsizetype i = 1; mark < 0 && i < std::min<qsizetype>(9, rest.size()); ++i)
+            if (rest[i] == '*' || rest[i] == '_')
+                mark = i;
+        if (mark > 0 && rest.size() >= mark + 8) {
             setKind(packet, AprsPacket::Object, "Object");
-            packet.name = rest.first(9).toByteArray();
-            packet.killed = rest[9] == '_';
-            readPositioned(packet, rest.sliced(17));
+            packet.name = rest.first(mark).toByteArray();
+            packet.killed = rest[mark] == '_';
+            readPositioned(packet, rest.sliced(mark + 8));
             return;
         }
         break;
+    }
     case ')': {
         for (qsizetype i = 3; i <= std::min<qsizetype>(9, rest.size() - 1); ++i) {
             if (rest[i] == '!' || rest[i] == '_') {
@@ -281,7 +290,7 @@ void readBody(AprsPacket &packet, int depth)
         readMicE(packet.destination, information, packet);
         return;
     case ':':
-        if (rest.size() >= 10 && rest[9] == ':') {
+        if (rest.size() >= 9) {
             readMessage(packet, rest);
             return;
         }
@@ -341,18 +350,7 @@ void readBody(AprsPacket &packet, int depth)
     default:
         break;
     }
-    // Some trackers put text before the position; a '!' in the first 40 characters starts one.
-    const qsizetype bang = information.first(std::min<qsizetype>(40, information.size())).indexOf('!');
-    if (bang > 0) {
-        AprsPacket found;
-        if (readReportPosition(information.sliced(bang + 1), found)) {
-            setKind(packet, AprsPacket::Position, "Position");
-            packet.position = found.position;
-            packet.symbolTable = found.symbolTable;
-            packet.symbolCode = found.symbolCode;
-            return;
-        }
-    }
+    // A position after other text (some trackers put it there) is not one to servers either.
     packet.kind = QStringLiteral("Unknown");
 }
 

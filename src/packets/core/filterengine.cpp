@@ -1,0 +1,289 @@
+#include "packets/core/filterengine.h"
+
+#include "base/core/filterline.h"
+#include "geo/core/numbers.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kEarthRadius = 6371.0;
+constexpr double kPi = 3.14159265358979323846;
+
+/// A number as the server reads it; nothing when the piece does not start with one.
+std::optional<double> numberOf(const QString &piece)
+{
+    const CNumber number = cNumber(piece);
+    if (number.length == 0 || !std::isfinite(number.value))
+        return std::nullopt;
+    return number.value;
+}
+
+/// A call against a list entry, in any case: an entry ending in "*" takes every call it begins.
+bool callMatches(const QByteArray &call, const QByteArray &entry)
+{
+    if (entry.endsWith('*'))
+        return call.size() >= entry.size() - 1 && qstrnicmp(call.constData(), entry.constData(), entry.size() - 1) == 0;
+    return call.compare(entry, Qt::CaseInsensitive) == 0;
+}
+
+bool anyEntryMatches(const QByteArray &call, const QList<QByteArray> &entries)
+{
+    for (const QByteArray &entry : entries)
+        if (callMatches(call, entry))
+            return true;
+    return false;
+}
+
+quint32 typesOf(const QString &letters)
+{
+    quint32 types = 0;
+    for (QChar letter : letters) {
+        switch (letter.unicode()) {
+        case 'p':
+            types |= AprsPacket::Position;
+            break;
+        case 'o':
+            types |= AprsPacket::Object;
+            break;
+        case 'i':
+            types |= AprsPacket::Item;
+            break;
+        case 'm':
+            types |= AprsPacket::Message;
+            break;
+        case 'q':
+            types |= AprsPacket::Query;
+            break;
+        case 's':
+            types |= AprsPacket::Status;
+            break;
+        case 't':
+            types |= AprsPacket::Telemetry;
+            break;
+        case 'u':
+            types |= AprsPacket::UserDefined;
+            break;
+        case 'n':
+            types |= AprsPacket::Nws;
+            break;
+        case 'w':
+            types |= AprsPacket::Weather;
+            break;
+        default:
+            break;
+        }
+    }
+    return types;
+}
+
+} // namespace
+
+
+FilterEngine::FilterEngine(const QString &filterLine, const QByteArray &loginCall)
+    : m_texts(serverFragments(filterLine))
+    , m_loginCall(loginCall)
+{
+    for (const QString &text : std::as_const(m_texts)) {
+        Fragment fragment;
+        QString body = text;
+        fragment.exclusion = body.startsWith(u'-');
+        if (fragment.exclusion)
+            body.remove(0, 1);
+        const QStringList pieces = body.split(u'/');
+        const QString head = pieces.first();
+        const auto entries = [&] {
+            QList<QByteArray> list;
+            for (const QString &piece : pieces.mid(1))
+                if (!piece.isEmpty())
+                    list.append(piece.toLatin1());
+            return list;
+        };
+        const auto number = [&](int i) { return numberOf(pieces.value(i)); };
+        bool taken = false;
+        if (head == QLatin1String("r") && pieces.size() >= 4) {
+            const auto lat = number(1), lon = number(2), km = number(3);
+            if (lat && lon && km) {
+                fragment.latitude = *lat;
+                fragment.longitude = *lon;
+                fragment.kilometres = *km;
+                taken = true;
+            }
+        } else if (head == QLatin1String("a") && pieces.size() >= 5) {
+            const auto n = number(1), w = number(2), s = number(3), e = number(4);
+            if (n && w && s && e) {
+                fragment.north = *n;
+                fragment.west = *w;
+                fragment.south = *s;
+                fragment.east = *e;
+                taken = true;
+            }
+        } else if (head == QLatin1String("m") && pieces.size() >= 2) {
+            if (const auto km = number(1)) {
+                fragment.call = m_loginCall;
+                fragment.kilometres = *km;
+                taken = true;
+            }
+        } else if (head == QLatin1String("f") && pieces.size() >= 3) {
+            if (const auto km = number(2)) {
+                fragment.call = pieces[1].toLatin1();
+                fragment.kilometres = *km;
+                taken = true;
+            }
+        } else if (head == QLatin1String("t") && pieces.size() >= 2) {
+            fragment.types = typesOf(pieces[1]);
+            taken = true;
+            if (pieces.size() >= 4) {
+                const auto km = number(3);
+                fragment.call = pieces[2].toLatin1();
+                fragment.kilometres = km.value_or(0);
+                taken = km.has_value();
+            }
+        } else if (head == QLatin1String("s") && pieces.size() >= 2) {
+            fragment.primary = pieces.value(1).toLatin1();
+            fragment.alternate = pieces.value(2).toLatin1();
+            fragment.overlays = pieces.value(3).toLatin1();
+            taken = true;
+        } else if (head == QLatin1String("q") && pieces.size() >= 2) {
+            fragment.qConstructs = pieces[1].toLatin1();
+            taken = true;
+        } else if (head == QLatin1String("os") || (head.size() == 1 && QStringLiteral("bpoduegu").contains(head))) {
+            fragment.strictObjects = head == QLatin1String("os");
+            fragment.entries = entries();
+            taken = !fragment.entries.isEmpty();
+        }
+        if (taken)
+            fragment.kind = head.front();
+        m_fragments.append(fragment);
+    }
+}
+
+double FilterEngine::distance(const PacketPosition &from, const PacketPosition &to)
+{
+    const double toRadians = kPi / 180.0;
+    const double lat1 = from.latitude * toRadians, lat2 = to.latitude * toRadians;
+    const double dLat = lat2 - lat1, dLon = (to.longitude - from.longitude) * toRadians;
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
+        + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+void FilterEngine::learn(const AprsPacket &packet)
+{
+    if (!packet.position)
+        return;
+    if (packet.is(AprsPacket::Object) || packet.is(AprsPacket::Item))
+        m_positions.insert(packet.name.trimmed(), *packet.position);
+    else
+        m_positions.insert(packet.source, *packet.position);
+}
+
+std::optional<PacketPosition> FilterEngine::whereIs(const AprsPacket &packet) const
+{
+    if (packet.position)
+        return packet.position;
+    // A packet without a position is where its sender last said it was.
+    const auto known = m_positions.constFind(packet.source);
+    if (known == m_positions.cend())
+        return std::nullopt;
+    return *known;
+}
+
+FilterEngine::Match FilterEngine::within(const QByteArray &call, double kilometres, const AprsPacket &packet) const
+{
+    const std::optional<PacketPosition> where = whereIs(packet);
+    if (!where)
+        return Match::No;
+    const auto centre = m_positions.constFind(call);
+    if (centre == m_positions.cend())
+        return Match::Unknown;
+    return distance(*centre, *where) <= kilometres ? Match::Yes : Match::No;
+}
+
+FilterEngine::Match FilterEngine::matches(const Fragment &f, const AprsPacket &packet) const
+{
+    const auto yes = [](bool b) { return b ? Match::Yes : Match::No; };
+    if (!packet.hasHeader)
+        return Match::No;
+    switch (f.kind.unicode()) {
+    case 'r': {
+        const std::optional<PacketPosition> where = whereIs(packet);
+        return yes(where && distance({f.latitude, f.longitude}, *where) <= f.kilometres);
+    }
+    case 'a': {
+        const std::optional<PacketPosition> where = whereIs(packet);
+        return yes(where && where->latitude <= f.north && where->latitude >= f.south && where->longitude >= f.west
+                   && where->longitude <= f.east);
+    }
+    case 'm':
+    case 'f':
+        return within(f.call, f.kilometres, packet);
+    case 't':
+        if ((packet.types & f.types) == 0)
+            return Match::No;
+        return f.call.isEmpty() ? Match::Yes : within(f.call, f.kilometres, packet);
+    case 'b':
+        return yes(anyEntryMatches(packet.source, f.entries));
+    case 'p':
+        for (const QByteArray &prefix : f.entries)
+            if (callMatches(packet.source, prefix + '*'))
+                return Match::Yes;
+        return Match::No;
+    case 'o': {
+        if (!packet.is(AprsPacket::Object) && !packet.is(AprsPacket::Item))
+            return Match::No;
+        const QByteArray name = f.strictObjects ? packet.name : packet.name.trimmed();
+        return yes(anyEntryMatches(name, f.entries));
+    }
+    case 'd':
+        for (int i = 0; i < packet.usedDigipeaters; ++i)
+            if (anyEntryMatches(packet.digipeaters[i], f.entries))
+                return Match::Yes;
+        return Match::No;
+    case 'u':
+        return yes(anyEntryMatches(packet.destination, f.entries));
+    case 'e':
+        return yes(!packet.entryCall.isEmpty() && anyEntryMatches(packet.entryCall, f.entries));
+    case 'g':
+        return yes(packet.is(AprsPacket::Message) && anyEntryMatches(packet.name, f.entries));
+    case 's': {
+        if (packet.symbolCode == 0)
+            return Match::No;
+        if (packet.symbolTable == '/')
+            return yes(f.primary.contains(packet.symbolCode));
+        if (!f.alternate.contains(packet.symbolCode))
+            return Match::No;
+        return yes(f.overlays.isEmpty() || f.overlays.contains(packet.symbolTable));
+    }
+    case 'q':
+        // Measured on aprsc: a list that names "A" passes nothing.
+        return yes(packet.qConstruct.size() == 3 && !f.qConstructs.contains('A')
+                   && f.qConstructs.contains(packet.qConstruct[2]));
+    default:
+        return Match::No;
+    }
+}
+
+FilterEngine::Verdict FilterEngine::match(const AprsPacket &packet)
+{
+    learn(packet);
+    Verdict verdict;
+    for (int i = 0; i < m_fragments.size(); ++i) {
+        if (m_fragments[i].exclusion && matches(m_fragments[i], packet) == Match::Yes) {
+            verdict.fragment = i;
+            return verdict;
+        }
+    }
+    for (int i = 0; i < m_fragments.size(); ++i) {
+        if (m_fragments[i].exclusion)
+            continue;
+        const Match match = matches(m_fragments[i], packet);
+        if (match == Match::Yes) {
+            verdict.passes = true;
+            verdict.fragment = i;
+            return verdict;
+        }
+        verdict.unknown = verdict.unknown || match == Match::Unknown;
+    }
+    return verdict;
+}

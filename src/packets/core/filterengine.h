@@ -1,0 +1,65 @@
+#pragma once
+
+#include "packets/core/aprspacket.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+/// A filter line evaluated packet by packet the way APRS-IS servers evaluate it: an excluded
+/// fragment that matches removes a packet first; otherwise the first fragment, in line order, that
+/// matches passes it. Fragments that need a station's position (m/, f/, t/.../call/dist) use the
+/// last position that station sent in the packets read so far, as a server's position history does.
+class FilterEngine
+{
+public:
+    /// The line may be given with or without its word "filter". The login call is what m/ measures from.
+    explicit FilterEngine(const QString &filterLine, const QByteArray &loginCall = QByteArray());
+
+    struct Verdict
+    {
+        bool passes = false;
+        /// The fragment that decided: the exclusion that removed the packet, or the fragment that
+        /// passed it; -1 when none matched.
+        int fragment = -1;
+        /// No fragment matched, but one could not be evaluated: it measures from a station whose
+        /// position has not been seen. A server that knows it may have passed the packet.
+        bool unknown = false;
+    };
+
+    /// Learns the packet's position, then evaluates the line for it.
+    Verdict match(const AprsPacket &packet);
+
+    /// The fragments of the line as servers split it.
+    const QStringList &fragments() const { return m_texts; }
+
+    /// Distance in kilometres on the sphere servers measure on.
+    static double distance(const PacketPosition &from, const PacketPosition &to);
+
+private:
+    struct Fragment
+        {
+        QChar kind; ///< null for a fragment no server takes
+        bool exclusion = false;
+        bool strictObjects = false; ///< os/: object names with their blanks
+        QList<QByteArray> entries;
+        double latitude = 0, longitude = 0, kilometres = 0; ///< r/, and the distance of m/, f/, t/
+        double north = 0, west = 0, south = 0, east = 0; ///< a/
+        QByteArray call; ///< f/, t/.../call/dist
+        quint32 types = 0; ///< t/
+        QByteArray primary, alternate, overlays; ///< s/
+        QByteArray qConstructs; ///< q/: the third letters of the q constructs
+    };
+    enum class Match { No, Yes, Unknown };
+
+    Match matches(const Fragment &fragment, const AprsPacket &packet) const;
+    std::optional<PacketPosition> whereIs(const AprsPacket &packet) const;
+    Match within(const QByteArray &call, double kilometres, const AprsPacket &packet) const;
+    void learn(const AprsPacket &packet);
+
+    QStringList m_texts;
+    QList<Fragment> m_fragments;
+    QByteArray m_loginCall;
+    QHash<QByteArray, PacketPosition> m_positions;
+};
