@@ -88,7 +88,7 @@ const QList<std::pair<QByteArray, QByteArray>> kFilters = {
     {"N0F20", "t/q"},
     {"N0F21", "t/u"},
     {"N0F22", "t/poimqstunw"},
-    {"N0F23", "t/w/DL6WO-14/300"},
+    {"N0F23", "t/wp/DD1TW-2/300"},
     {"N0F24", "s/_"},
     {"N0F25", "s/->/#"},
     {"N0F26", "s//#"},
@@ -105,7 +105,7 @@ const QList<std::pair<QByteArray, QByteArray>> kFilters = {
     {"N0F37", "o/KILLED/AID#2"},
     {"N0F38", "g/BLN*/CQ"},
     {"N0F39", "g/M0XYZ"},
-    {"N0F40", "f/DL6WO-14/100"},
+    {"N0F40", "f/DD1TW-2/150"},
     {"OK1PMP-1", "m/300"},
     {"N0F42", "b/D* -t/o"},
     {"N0F43", "r/51/10/500 -p/DL"},
@@ -164,7 +164,7 @@ void TestFilterEngine::agreesWithTheServer()
     QByteArrayList centres, positioned, rest;
     for (const QByteArray &line : std::as_const(packets)) {
         const AprsPacket packet = readPacket(line);
-        if (packet.source == "OK1PMP-1" || packet.source == "DL6WO-14")
+        if ((packet.source == "OK1PMP-1" || packet.source == "DD1TW-2") && packet.position)
             centres.append(line);
         else
             (packet.position ? positioned : rest).append(line);

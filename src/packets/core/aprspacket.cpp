@@ -38,7 +38,8 @@ std::optional<double> degreesMinutes(QByteArrayView text, int degreeDigits, char
     const std::optional<double> degrees = fieldValue(text.first(degreeDigits));
     const std::optional<double> minutes = fieldValue(text.sliced(degreeDigits, 2));
     const std::optional<double> hundredths = fieldValue(text.sliced(degreeDigits + 3, 2));
-    const char hemisphere = text.back();
+    // Servers take the hemisphere in either case.
+    const char hemisphere = char(text.back() & ~0x20);
     if (!degrees || !minutes || !hundredths || *minutes >= 60 || (hemisphere != positive && hemisphere != negative))
         return std::nullopt;
     const double value = *degrees + (*minutes + *hundredths / 100) / 60;
@@ -260,11 +261,13 @@ void readBody(AprsPacket &packet, int depth)
         for (qsizetype i = 1; mark < 0 && i < std::min<qsizetype>(9, rest.size()); ++i)
             if (rest[i] == '*' || rest[i] == '_')
                 mark = i;
-        if (mark > 0 && rest.size() >= mark + 8) {
+        if (mark > 0) {
             setKind(packet, AprsPacket::Object, "Object");
             packet.name = rest.first(mark).toByteArray();
             packet.killed = rest[mark] == '_';
-            readPositioned(packet, rest.sliced(mark + 8));
+            // The position stands where a 9-character name puts it, whatever the name's length.
+            if (rest.size() > 17)
+                readPositioned(packet, rest.sliced(17));
             return;
         }
         break;
