@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -111,6 +112,35 @@ void TestCheckLine::commandLine_data()
         << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s << QString();
     QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1"_s} << 0
                             << u"filter b/a r/1/2/3 e/x\n"_s << QString();
+    // A capture as "Save..." writes it, with a comment line, which is skipped.
+    static QTemporaryDir folder;
+    const QString capture = folder.filePath(u"capture.txt"_s);
+    QFile file(capture);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("# aprsc 2.1.21\r\nG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\r\n"
+                   "G4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\r\nM0XYZ>APRS:>hi\r\n"
+                   "M0NEAR>APRS:!5130.00N/00012.00W-\r\n");
+    file.close();
+    QTest::newRow("match") << QStringList{u"--match"_s, u"filter b/G* -t/o r/95/0/1"_s, capture} << 0
+                           << u"pass\tb/G*\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"
+                              "drop\t-t/o\tG4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\n"
+                              "drop\t\tM0XYZ>APRS:>hi\n"
+                              "drop\t\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
+                           << u"b/G*: 1 passed\n-t/o: 1 removed\nr/95/0/1: ignored, as servers ignore it\n"
+                              "4 packets, 1 passed\n"_s;
+    QTest::newRow("match, from the login call") << QStringList{u"--match"_s, u"m/10"_s, u"--call"_s, u"g4abc"_s, capture}
+                                                << 0
+                                                << u"pass\tm/10\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"
+                                                   "pass\tm/10\tG4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\n"
+                                                   "drop\t\tM0XYZ>APRS:>hi\n"
+                                                   "pass\tm/10\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
+                                                << u"4 packets, 3 passed"_s;
+    QTest::newRow("match, no such file") << QStringList{u"--match"_s, u"b/G*"_s, folder.filePath(u"none"_s)} << 1
+                                         << QString() << u"Cannot read"_s;
+    QTest::newRow("match, two files") << QStringList{u"--match"_s, u"b/G*"_s, capture, capture} << 2 << QString()
+                                      << u"Unexpected argument"_s;
+    QTest::newRow("call without live or match") << QStringList{u"--check"_s, u"b/G*"_s, u"--call"_s, u"G4ABC"_s} << 2
+                                                << QString() << u"--call goes with --live and --match."_s;
     QTest::newRow("missing line") << QStringList{u"--check"_s} << 2 << QString() << u"Missing value after '--check'"_s;
     QTest::newRow("two forms") << QStringList{u"--check"_s, u"b/G"_s, u"--decode"_s, u"b/G"_s} << 2 << QString()
                                << u"Give one form with one line."_s;
@@ -152,7 +182,8 @@ void TestCheckLine::helpListsTheForms()
         QTextStream errStream(&err);
         QCOMPARE(runCommandLine({u"varnock"_s, option}, outStream, errStream), std::optional<int>(0));
         outStream.flush();
-        for (const QString &form : {u"--check <LINE>"_s, u"--explain <LINE>"_s, u"--decode <LINE>"_s, u"--version"_s})
+        for (const QString &form : {u"--check <LINE>"_s, u"--explain <LINE>"_s, u"--decode <LINE>"_s, u"--live <LINE>"_s,
+                                    u"--match <LINE>"_s, u"--version"_s})
             QVERIFY2(out.contains(form), qPrintable(out));
         QVERIFY(err.isEmpty());
     }

@@ -5,6 +5,7 @@
 #include "app/gui/textviewer.h"
 #include "aprsis/net/aprsisclient.h"
 #include "base/gui/dialogs.h"
+#include "packets/core/filterengine.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QCommandLineParser>
@@ -114,6 +115,62 @@ int runLive(const LiveRun &run, QTextStream &out, QTextStream &err)
     return status;
 }
 
+/// The fragments of a line a server would keep, as a line of their own, and those it would not.
+QString acceptedLine(const QString &line, QStringList *ignored)
+{
+    QStringList kept;
+    for (const FragmentCheck &fragment : checkFilterLine(line).fragments)
+        (fragment.verdict != FragmentCheck::Verdict::Ignored ? kept : *ignored).append(fragment.word);
+    return kept.join(u' ');
+}
+
+/// Evaluates the line for every packet of a capture: a line per packet on out, what each fragment
+/// did on err. 1 when the capture cannot be read.
+int runMatch(const QString &line, const QString &call, const QString &path, QTextStream &out, QTextStream &err)
+{
+    QFile capture;
+    const bool opened = path.isEmpty() || path == u"-" ? capture.open(stdin, QIODevice::ReadOnly)
+                                                      : (capture.setFileName(path), capture.open(QIODevice::ReadOnly));
+    if (!opened) {
+        err << QStringLiteral("Cannot read %1: %2").arg(path, capture.errorString()) << Qt::endl;
+        return 1;
+    }
+    QStringList ignored;
+    FilterEngine engine(acceptedLine(line, &ignored), call.toUpper().toLatin1());
+    QList<qint64> decided(engine.fragments().size());
+    qint64 packets = 0;
+    qint64 passed = 0;
+    out.flush();
+    QIODevice *device = out.device();
+    while (!capture.atEnd()) {
+        QByteArray packet = capture.readLine();
+        while (packet.endsWith('\n') || packet.endsWith('\r'))
+            packet.chop(1);
+        if (packet.isEmpty() || packet.startsWith('#'))
+            continue;
+        const FilterEngine::Verdict verdict = engine.match(readPacket(packet));
+        ++packets;
+        passed += verdict.passes;
+        if (verdict.fragment >= 0)
+            ++decided[verdict.fragment];
+        const QByteArray row = (verdict.passes ? "pass\t" : "drop\t")
+            + (verdict.fragment >= 0 ? engine.fragments().at(verdict.fragment).toLatin1() : QByteArray()) + '\t'
+            + packet + '\n';
+        if (device)
+            device->write(row);
+        else
+            out << packetText(row);
+    }
+    for (qsizetype i = 0; i < engine.fragments().size(); ++i) {
+        const QString &fragment = engine.fragments().at(i);
+        err << fragment << ": " << decided[i] << (fragment.startsWith(u'-') ? " removed" : " passed") << '\n';
+    }
+    for (const QString &fragment : std::as_const(ignored))
+        err << fragment << ": ignored, as servers ignore it\n";
+    err << packets << " packets, " << passed << " passed" << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 bool isCommandLineUse(const QStringList &arguments)
@@ -160,7 +217,13 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
     const QCommandLineOption seconds(QStringLiteral("seconds"),
                                      QStringLiteral("Ends --live after N seconds (default: when interrupted)."),
                                      QStringLiteral("N"));
-    parser.addOptions({help, version, check, explain, decode, live, server, call, passcode, seconds});
+    const QCommandLineOption match(QStringLiteral("match"),
+                                   QStringLiteral("Evaluates the filter for every packet of a capture (FILE, or "
+                                                  "standard input): pass or drop, the fragment that decided, the "
+                                                  "packet; what each fragment did goes to standard error."),
+                                   QStringLiteral("LINE"));
+    parser.addOptions({help, version, check, explain, decode, live, match, server, call, passcode, seconds});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The capture for --match."), QStringLiteral("[FILE|-]"));
 
     const auto usageError = [&](const QString &problem) {
         err << "varnock: " << problem << "\n\n" << parser.helpText();
@@ -176,19 +239,24 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
         out << applicationTitle() << ' ' << versionLabel().mid(1) << '\n';
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("Unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > (parser.isSet(match) ? 1 : 0))
+        return usageError(QStringLiteral("Unexpected argument \"%1\".").arg(files.last()));
     QList<const QCommandLineOption *> forms;
-    for (const QCommandLineOption *form : {&check, &explain, &decode, &live})
+    for (const QCommandLineOption *form : {&check, &explain, &decode, &live, &match})
         if (parser.isSet(*form))
             forms.append(form);
     if (forms.size() != 1 || parser.values(*forms.first()).size() != 1)
         return usageError(QStringLiteral("Give one form with one line."));
-    const bool liveOptions
-        = parser.isSet(server) || parser.isSet(call) || parser.isSet(passcode) || parser.isSet(seconds);
+    const bool liveOptions = parser.isSet(server) || parser.isSet(passcode) || parser.isSet(seconds);
     if (liveOptions && forms.first() != &live)
-        return usageError(QStringLiteral("--server, --call, --passcode and --seconds go with --live."));
+        return usageError(QStringLiteral("--server, --passcode and --seconds go with --live."));
+    if (parser.isSet(call) && forms.first() != &live && forms.first() != &match)
+        return usageError(QStringLiteral("--call goes with --live and --match."));
     const QString line = lineFrom(parser.value(*forms.first()));
+
+    if (forms.first() == &match)
+        return runMatch(line, parser.value(call).trimmed(), files.value(0), out, err);
 
     if (forms.first() == &live) {
         LiveRun run;
