@@ -25,3 +25,8 @@ QString ScriptedDialogs::askSaveFileName(QWidget *parent, const QString &title, 
 {
     return askText(parent, title, title, suggestedPath);
 }
+
+QString ScriptedDialogs::askOpenFileName(QWidget *parent, const QString &title, const QString &)
+{
+    return askText(parent, title, title, QString());
+}

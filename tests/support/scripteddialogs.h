@@ -22,9 +22,11 @@ public:
 
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
-    /// Answered from the same script as the input boxes, its title kept as a question's prompt.
+    /// The file boxes are answered from the same script as the input boxes, their titles kept as
+    /// a question's prompt.
     QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                             const QString &fileTypes) override;
+    QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) override;
 
     QList<Question> questions;
     QStringList messages;

@@ -24,6 +24,7 @@ public:
     QString askText(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     void tell(QWidget *, const QString &) override { }
     QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString askOpenFileName(QWidget *, const QString &, const QString &) override { return {}; }
 };
 
 class NoViewer final : public TextViewer

@@ -7,11 +7,11 @@ LivePacketModel::LivePacketModel(QObject *parent)
     : QAbstractTableModel(parent)
 { }
 
-void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
+void LivePacketModel::addRows(QList<LiveRow> rows)
 {
-    // Only the newest that can be kept are read at all: a burst costs no more than a full table.
-    const qsizetype first = std::max<qsizetype>(0, lines.size() - kKeptPackets);
-    const qsizetype adding = lines.size() - first;
+    if (rows.size() > kKeptPackets)
+        rows.remove(0, rows.size() - kKeptPackets);
+    const qsizetype adding = rows.size();
     if (adding == 0)
         return;
     const qsizetype dropping = std::max<qsizetype>(0, m_rows.size() + adding - kKeptPackets);
@@ -19,8 +19,7 @@ void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
     if (!m_search.isEmpty()) {
         beginResetModel();
         m_rows.remove(0, dropping);
-        for (qsizetype i = first; i < lines.size(); ++i)
-            m_rows.append({received, readPacket(lines[i])});
+        m_rows.append(std::move(rows));
         rebuildShown();
         endResetModel();
         return;
@@ -31,8 +30,7 @@ void LivePacketModel::addPackets(const QList<QByteArray> &lines, QTime received)
         endRemoveRows();
     }
     beginInsertRows(QModelIndex(), 0, int(adding - 1));
-    for (qsizetype i = first; i < lines.size(); ++i)
-        m_rows.append({received, readPacket(lines[i])});
+    m_rows.append(std::move(rows));
     endInsertRows();
 }
 
@@ -65,7 +63,7 @@ void LivePacketModel::setSearch(const QString &text)
     endResetModel();
 }
 
-bool LivePacketModel::matches(const Row &row) const
+bool LivePacketModel::matches(const LiveRow &row) const
 {
     const AprsPacket &p = row.packet;
     for (const QByteArray &call : {p.source, p.destination, p.name})
@@ -84,7 +82,7 @@ void LivePacketModel::rebuildShown()
             m_shown.append(i);
 }
 
-const LivePacketModel::Row &LivePacketModel::rowAt(int viewRow) const
+const LiveRow &LivePacketModel::rowAt(int viewRow) const
 {
     return m_search.isEmpty() ? m_rows[m_rows.size() - 1 - viewRow] : m_rows[m_shown[viewRow]];
 }
@@ -105,7 +103,7 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row &row = rowAt(index.row());
+    const LiveRow &row = rowAt(index.row());
     if (role == RawLineRole)
         return row.packet.line;
     if (role == Qt::TextAlignmentRole && index.column() == Distance)
@@ -116,6 +114,8 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case Time:
         return row.received.toString(QStringLiteral("HH:mm:ss"));
+    case Fragment:
+        return row.fragment;
     case Source:
         return QString::fromLatin1(s.source);
     case Destination:
@@ -142,7 +142,7 @@ QVariant LivePacketModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *const titles[ColumnCount] = {"Time",     "Source",   "Destination", "Path",
-                                                    "Kind",     "Position", "km",          "Text"};
+    static const char *const titles[ColumnCount] = {"Time", "Fragment", "Source", "Destination", "Path",
+                                                    "Kind", "Position", "km",     "Text"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
 }

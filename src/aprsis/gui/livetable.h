@@ -9,6 +9,14 @@
 
 #include <optional>
 
+/// One packet of the table: when it came, the packet, and the fragment that brought it.
+struct LiveRow
+{
+    QTime received;
+    AprsPacket packet;
+    QString fragment;
+};
+
 /// The packets of the live table, newest first: a window on the last packets received, kept to a
 /// fixed number however fast they come.
 class LivePacketModel final : public QAbstractTableModel
@@ -16,16 +24,15 @@ class LivePacketModel final : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Time, Source, Destination, Path, Kind, Position, Distance, Text, ColumnCount };
+    enum Column { Time, Fragment, Source, Destination, Path, Kind, Position, Distance, Text, ColumnCount };
     /// The role that gives a row's packet exactly as received.
     static constexpr int RawLineRole = Qt::UserRole;
     static constexpr qsizetype kKeptPackets = 5000;
 
     explicit LivePacketModel(QObject *parent = nullptr);
 
-    /// Adds packets received at the given time, oldest first, forgetting the oldest kept beyond the
-    /// limit.
-    void addPackets(const QList<QByteArray> &lines, QTime received);
+    /// Adds rows, oldest first, forgetting the oldest kept beyond the limit.
+    void addRows(QList<LiveRow> rows);
     void clear();
 
     /// Distances are measured from here; nothing leaves the column empty.
@@ -40,17 +47,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row
-    {
-        QTime received;
-        AprsPacket packet;
-    };
-
-    bool matches(const Row &row) const;
-    const Row &rowAt(int viewRow) const;
+    bool matches(const LiveRow &row) const;
+    const LiveRow &rowAt(int viewRow) const;
     void rebuildShown();
 
-    QList<Row> m_rows; ///< oldest first
+    QList<LiveRow> m_rows; ///< oldest first
     QList<qsizetype> m_shown; ///< while searching: the indexes in m_rows shown, newest first
     QString m_search;
     std::optional<PacketPosition> m_centre;

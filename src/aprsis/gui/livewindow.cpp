@@ -71,6 +71,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     , m_search(named(new QLineEdit(this), "live_search"))
     , m_pause(named(new QPushButton(QStringLiteral("Pause"), this), "live_pause"))
     , m_save(named(new QPushButton(QStringLiteral("Save..."), this), "live_save"))
+    , m_analyse(named(new QPushButton(QStringLiteral("Analyse a capture..."), this), "live_analyse"))
     , m_rate(named(new QLabel(this), "live_rate"))
     , m_table(named(new QTableView(this), "live_packets"))
     , m_filterDelay(new QTimer(this))
@@ -98,11 +99,16 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     m_sent->setWordWrap(true);
     m_sent->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    m_fragments->setColumnCount(2);
-    m_fragments->setHeaderLabels({QStringLiteral("Fragment"), QStringLiteral("Server")});
+    m_fragments->setColumnCount(5);
+    m_fragments->setHeaderLabels({QStringLiteral("Fragment"), QStringLiteral("Server"), QStringLiteral("Packets"),
+                                  QStringLiteral("Per minute"), QStringLiteral("Share")});
     m_fragments->setRootIsDecorated(false);
+    m_fragments->header()->setStretchLastSection(false);
     m_fragments->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_fragments->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    for (int column = 1; column < 5; ++column) {
+        m_fragments->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        m_fragments->headerItem()->setTextAlignment(column, Qt::AlignRight);
+    }
 
     m_search->setPlaceholderText(QStringLiteral("Search callsign"));
     m_search->setClearButtonEnabled(true);
@@ -117,7 +123,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const int digit = fontMetrics().horizontalAdvance(u'0');
-    const int widths[] = {8, 10, 8, 18, 14, 18, 6};
+    const int widths[] = {8, 12, 10, 8, 16, 14, 18, 6};
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_table->setColumnWidth(column, widths[column] * digit + 12);
 
@@ -147,6 +153,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     tools->addWidget(m_search, 1);
     tools->addWidget(m_pause);
     tools->addWidget(m_save);
+    tools->addWidget(m_analyse);
     tools->addWidget(m_rate, 1, Qt::AlignRight);
     tableColumn->addLayout(tools);
     tableColumn->addWidget(m_table, 1);
@@ -155,13 +162,13 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     splitter->addWidget(fragmentSide);
     splitter->addWidget(tableSide);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({200, 900});
+    splitter->setSizes({330, 870});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(connection);
     layout->addWidget(m_status);
     layout->addWidget(splitter, 1);
-    resize(1100, 560);
+    resize(1200, 600);
 
     m_filterDelay->setSingleShot(true);
     m_filterDelay->setInterval(1000);
@@ -182,6 +189,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
             flushPackets();
     });
     connect(m_save, &QPushButton::clicked, this, &LiveWindow::saveReceived);
+    connect(m_analyse, &QPushButton::clicked, this, &LiveWindow::analyseCapture);
     connect(m_filterDelay, &QTimer::timeout, this, &LiveWindow::sendFilter);
     connect(m_reconnect, &QTimer::timeout, this, [this] {
         m_state = QStringLiteral("Reconnecting to %1:%2...").arg(m_host).arg(m_port);
@@ -260,11 +268,15 @@ void LiveWindow::toggleConnection()
     rememberSettings();
 
     m_active = true;
+    m_analysed = false;
+    m_analyse->setEnabled(false);
     m_attempt = 0;
     m_count = 0;
     m_perMinute = PacketRate();
     m_pending.clear();
+    m_held.clear();
     m_model->clear();
+    m_engine = std::make_unique<FilterEngine>(m_filterLine, call.toLatin1());
     m_received = std::make_unique<QTemporaryFile>();
     if (!m_received->open())
         m_received.reset();
@@ -280,6 +292,8 @@ void LiveWindow::startConnection()
     m_comment.clear();
     m_sentLine = m_filterLine;
     m_client->open(m_host, m_port, m_call->text(), m_passcode->text(), m_sentLine);
+    m_engine->setLine(m_sentLine);
+    resetTally();
     showFragments(m_sentLine, FragmentState::Sent);
     m_model->setCentre(firstRangeCentre(m_sentLine));
     m_silence->start(m_silenceLimit);
@@ -296,6 +310,7 @@ void LiveWindow::stopConnection(const QString &status)
     m_flush->stop();
     flushPackets();
     m_connect->setText(QStringLiteral("Connect"));
+    m_analyse->setEnabled(true);
     m_state = status;
     m_comment.clear();
     showStatus();
@@ -320,7 +335,11 @@ void LiveWindow::sendFilter()
         showStatus();
         return;
     }
+    // Packets still in flight were sent for the old line; they count for the new one.
+    flushPackets();
     m_sentLine = m_filterLine;
+    m_engine->setLine(m_sentLine);
+    resetTally();
     showFragments(m_sentLine, FragmentState::Sent);
     m_model->setCentre(firstRangeCentre(m_sentLine));
 }
@@ -332,10 +351,8 @@ void LiveWindow::takePacket(const QByteArray &line)
     m_perMinute.count(QDateTime::currentMSecsSinceEpoch());
     if (m_received)
         m_received->write(line + "\r\n");
+    // Read a tenth of a second later, all at once: the engine and the tally see every packet.
     m_pending.append(line);
-    // While paused or in a flood, only what the table can keep is worth holding.
-    if (m_pending.size() > 2 * LivePacketModel::kKeptPackets)
-        m_pending.remove(0, m_pending.size() - LivePacketModel::kKeptPackets);
 }
 
 void LiveWindow::takeServerLine(const ServerLine &line)
@@ -369,11 +386,133 @@ void LiveWindow::takeServerLine(const ServerLine &line)
 
 void LiveWindow::flushPackets()
 {
-    if (!m_pause->isChecked() && !m_pending.isEmpty()) {
-        m_model->addPackets(m_pending, QTime::currentTime());
+    if (!m_pending.isEmpty() && m_engine) {
+        // Every packet is read and evaluated, so that the engine learns every position and the
+        // tally counts everything; only the newest the table can keep are kept.
+        const QTime now = QTime::currentTime();
+        QList<LiveRow> rows;
+        rows.reserve(std::min(m_pending.size(), LivePacketModel::kKeptPackets));
+        const qsizetype firstKept = m_pending.size() - LivePacketModel::kKeptPackets;
+        for (qsizetype i = 0; i < m_pending.size(); ++i) {
+            AprsPacket packet = readPacket(m_pending[i]);
+            QString fragment = broughtBy(packet);
+            if (i >= firstKept)
+                rows.append({now, std::move(packet), std::move(fragment)});
+        }
         m_pending.clear();
+        m_held.append(std::move(rows));
+        if (m_held.size() > LivePacketModel::kKeptPackets)
+            m_held.remove(0, m_held.size() - LivePacketModel::kKeptPackets);
+    }
+    if (!m_pause->isChecked() && !m_held.isEmpty()) {
+        m_model->addRows(std::move(m_held));
+        m_held.clear();
     }
     showRate();
+    showTally();
+}
+
+QString LiveWindow::broughtBy(const AprsPacket &packet)
+{
+    const FilterEngine::Verdict verdict = m_engine->match(packet);
+    // A packet the server sent that the engine would not have passed: the server knew something
+    // the engine does not (a position from before the connection, its own default passes).
+    const QString fragment = verdict.passes ? m_engine->fragments().at(verdict.fragment) : QStringLiteral("server");
+    Tally &tally = m_tally[fragment];
+    ++tally.packets;
+    tally.perMinute.count(QDateTime::currentMSecsSinceEpoch());
+    ++m_tallied;
+    return fragment;
+}
+
+void LiveWindow::resetTally()
+{
+    m_tally.clear();
+    m_tallied = 0;
+}
+
+void LiveWindow::showTally()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const auto fill = [&](QTreeWidgetItem *item, const Tally &tally) {
+        item->setText(2, QString::number(tally.packets));
+        item->setText(3, m_analysed ? QStringLiteral("-") : QString::number(tally.perMinute.perMinute(now)));
+        item->setText(4, m_tallied == 0 ? QString()
+                                        : QStringLiteral("%1%").arg(100.0 * tally.packets / m_tallied, 0, 'f', 1));
+        for (int column = 2; column < 5; ++column)
+            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    };
+    QTreeWidgetItem *serverRow = nullptr;
+    for (int i = 0; i < m_fragments->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_fragments->topLevelItem(i);
+        if (item->data(0, Qt::UserRole + 1).toBool())
+            serverRow = item;
+        else
+            fill(item, m_tally.value(item->text(0)));
+    }
+    const auto server = m_tally.constFind(QStringLiteral("server"));
+    if (server == m_tally.cend())
+        return;
+    if (!serverRow) {
+        serverRow = new QTreeWidgetItem(m_fragments, {QStringLiteral("(by the server)")});
+        serverRow->setData(0, Qt::UserRole + 1, true);
+        serverRow->setToolTip(0, QStringLiteral("Packets the server sent that no fragment explains here: it knew a "
+                                                "position Varnock has not seen, or passed them by its own rules."));
+    }
+    fill(serverRow, *server);
+}
+
+void LiveWindow::analyseCapture()
+{
+    if (m_active)
+        return;
+    const QString path = m_dialogs.askOpenFileName(this, QStringLiteral("Analyse a Capture"),
+                                                   QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QFile capture(path);
+    if (!capture.open(QIODevice::ReadOnly)) {
+        m_state = QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), capture.errorString());
+        m_comment.clear();
+        showStatus();
+        return;
+    }
+    // The capture is evaluated as the current line would be: only what it passes comes to the table.
+    m_analysed = true;
+    m_model->clear();
+    m_held.clear();
+    m_engine = std::make_unique<FilterEngine>(m_filterLine, m_call->text().trimmed().toUpper().toLatin1());
+    resetTally();
+    showFragments(m_filterLine, FragmentState::NotSent);
+    m_model->setCentre(firstRangeCentre(m_filterLine));
+    qint64 read = 0;
+    QList<LiveRow> rows;
+    while (!capture.atEnd()) {
+        QByteArray line = capture.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        ++read;
+        AprsPacket packet = readPacket(line);
+        const FilterEngine::Verdict verdict = m_engine->match(packet);
+        if (!verdict.passes)
+            continue;
+        const QString fragment = m_engine->fragments().at(verdict.fragment);
+        ++m_tally[fragment].packets;
+        ++m_tallied;
+        rows.append({QTime(), std::move(packet), fragment});
+        if (rows.size() > 2 * LivePacketModel::kKeptPackets)
+            rows.remove(0, rows.size() - LivePacketModel::kKeptPackets);
+    }
+    m_model->addRows(std::move(rows));
+    m_state = QStringLiteral("%1: %2 packets, %3 pass the line")
+                  .arg(QDir::toNativeSeparators(path))
+                  .arg(read)
+                  .arg(m_tallied);
+    m_comment.clear();
+    showStatus();
+    showTally();
 }
 
 void LiveWindow::saveReceived()
@@ -444,6 +583,9 @@ void LiveWindow::markUnkept(const QStringList &kept)
         if (!kept.contains(fragment))
             unkept.append(fragment);
     markFragments(kept, FragmentState::Kept);
+    // What the server kept is what it evaluates; the engine follows it.
+    if (m_engine)
+        m_engine->setLine(kept.join(u' '));
     if (!unkept.isEmpty())
         markFragments(unkept, FragmentState::NotKept);
     m_sent->setText(QStringLiteral("Sent: %1\nThe server keeps: %2")

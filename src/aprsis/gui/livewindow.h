@@ -1,8 +1,11 @@
 #pragma once
 
 #include "aprsis/core/serverlines.h"
+#include "aprsis/gui/livetable.h"
+#include "packets/core/filterengine.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QWidget>
 
 #include <memory>
@@ -56,6 +59,12 @@ private:
     void takeServerLine(const ServerLine &line);
     void flushPackets();
     void saveReceived();
+    void analyseCapture();
+
+    /// The fragment that brought a packet the server sent, as the table names it.
+    QString broughtBy(const AprsPacket &packet);
+    void resetTally();
+    void showTally();
 
     void showFragments(const QString &line, FragmentState state);
     void markFragments(const QStringList &fragments, FragmentState state);
@@ -79,6 +88,7 @@ private:
     QLineEdit *m_search;
     QPushButton *m_pause;
     QPushButton *m_save;
+    QPushButton *m_analyse;
     QLabel *m_rate;
     QTableView *m_table;
 
@@ -100,7 +110,19 @@ private:
 
     qint64 m_count = 0;
     PacketRate m_perMinute;
-    QList<QByteArray> m_pending; ///< received, not yet in the table
+    QList<QByteArray> m_pending; ///< received, not yet read
+    QList<LiveRow> m_held; ///< read while the table is paused, the newest it can keep
+
+    /// Tells which fragment brought each packet; evaluates what the server kept of the line.
+    std::unique_ptr<FilterEngine> m_engine;
+    struct Tally
+    {
+        qint64 packets = 0;
+        PacketRate perMinute;
+    };
+    QHash<QString, Tally> m_tally; ///< by fragment, and "server" for what the engine cannot tell
+    qint64 m_tallied = 0;
+    bool m_analysed = false; ///< the table shows a capture, not the connection
     /// Every packet since Connect, one a line, kept on disk so that a long session costs no memory.
     std::unique_ptr<QTemporaryFile> m_received;
 };

@@ -36,3 +36,8 @@ QString QtDialogs::askSaveFileName(QWidget *parent, const QString &title, const 
 {
     return QFileDialog::getSaveFileName(parent, title, suggestedPath, fileTypes);
 }
+
+QString QtDialogs::askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), fileTypes);
+}

@@ -22,6 +22,9 @@ public:
     virtual QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                                     const QString &fileTypes)
         = 0;
+
+    /// A modal box that asks for a file to read. Returns the path chosen, or the empty text on Cancel.
+    virtual QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) = 0;
 };
 
 /// The real boxes: QInputDialog and QMessageBox.
@@ -32,6 +35,7 @@ public:
     void tell(QWidget *parent, const QString &text) override;
     QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                             const QString &fileTypes) override;
+    QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) override;
 };
 
 /// The title of every message box and of the input boxes of the pages.

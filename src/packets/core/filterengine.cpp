@@ -81,9 +81,15 @@ quint32 typesOf(const QString &letters)
 
 
 FilterEngine::FilterEngine(const QString &filterLine, const QByteArray &loginCall)
-    : m_texts(serverFragments(filterLine))
-    , m_loginCall(loginCall)
+    : m_loginCall(loginCall)
 {
+    setLine(filterLine);
+}
+
+void FilterEngine::setLine(const QString &filterLine)
+{
+    m_texts = serverFragments(filterLine);
+    m_fragments.clear();
     for (const QString &text : std::as_const(m_texts)) {
         Fragment fragment;
         QString body = text;

@@ -17,6 +17,9 @@ public:
     /// The line may be given with or without its word "filter". The login call is what m/ measures from.
     explicit FilterEngine(const QString &filterLine, const QByteArray &loginCall = QByteArray());
 
+    /// Evaluates another line from now on, keeping the positions learned so far.
+    void setLine(const QString &filterLine);
+
     struct Verdict
     {
         bool passes = false;
