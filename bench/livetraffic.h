@@ -20,3 +20,13 @@ BurstFigures measureBurst(bool window, qint64 packets);
 
 /// The receiving process's part; returns its exit code.
 int receiveBurst(int argc, char *argv[], bool window, quint16 port, qint64 packets);
+
+/// Reading and evaluating a capture repeated to the given number of packets, in packets per second.
+struct EngineFigures
+{
+    QString failure;
+    double floorPerSecond = 0; ///< reading the file line by line, nothing more
+    double readPerSecond = 0; ///< and reading each packet
+    double matchPerSecond = 0; ///< and evaluating the line for it
+};
+EngineFigures measureEngine(qint64 packets, const QString &filterLine);

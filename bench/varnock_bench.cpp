@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -236,6 +237,33 @@ int main(int argc, char *argv[])
             arrived(busWindow, image));
         standin.closeWriteChannel();
         standin.waitForFinished(3000);
+    }
+
+    // The filter engine over the capture, repeated; cost should grow linearly in packets and fragments.
+    const QString twentyFragments = QStringLiteral(
+        "filter r/51/10/300 r/35/-90/1500 a/55/0/45/20 b/DL*/OE*/G* p/K/SP t/wn t/o s/_/# d/WIDE1*/DB0* u/AP* "
+        "e/T2* q/R o/S31* g/BLN* f/DD1TW-2/150 m/300 -t/t -b/N0CALL -p/X -s/!");
+    const QString fiveFragments = QStringLiteral("filter r/51/10/300 b/DL*/OE*/G* t/wn s/_/# -t/t");
+    for (const auto &[packets, line, words] :
+         {std::tuple{qint64(250000), twentyFragments, 20}, std::tuple{qint64(1000000), twentyFragments, 20},
+          std::tuple{qint64(1000000), fiveFragments, 5}}) {
+        const EngineFigures engine = measureEngine(packets, line);
+        if (!engine.failure.isEmpty()) {
+            row("engine", QStringLiteral("-"), engine.failure);
+            break;
+        }
+        const QString over = QStringLiteral("%1 packets").arg(packets);
+        if (words == 20) {
+            row(qPrintable(QStringLiteral("read a capture line by line, ") + over),
+                QStringLiteral("%1/s").arg(engine.floorPerSecond, 0, 'f', 0), QStringLiteral("the floor"));
+            row(qPrintable(QStringLiteral("  and read each packet, ") + over),
+                QStringLiteral("%1/s").arg(engine.readPerSecond, 0, 'f', 0),
+                QStringLiteral("x%1 of the floor's time").arg(engine.floorPerSecond / engine.readPerSecond, 0, 'f', 2));
+        }
+        row(qPrintable(QStringLiteral("  and match %1 fragments, ").arg(words) + over),
+            QStringLiteral("%1/s").arg(engine.matchPerSecond, 0, 'f', 0),
+            QStringLiteral("x%1 of the floor's time, goal 4 and 500000/s")
+                .arg(engine.floorPerSecond / engine.matchPerSecond, 0, 'f', 2));
     }
 
     // The live window against a burst of the full feed of a local aprsc.

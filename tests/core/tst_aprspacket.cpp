@@ -77,7 +77,7 @@ void TestAprsPacket::readsPackets()
     QFETCH(double, longitude);
     const AprsPacket summary = readPacket(line);
     QCOMPARE(summary.kind, kind);
-    QCOMPARE(QString::fromLatin1(summary.name).trimmed(), name);
+    QCOMPARE(QString::fromLatin1(summary.name.trimmed()), name);
     QCOMPARE(summary.position.has_value(), latitude != 999);
     if (summary.position) {
         QVERIFY2(qAbs(summary.position->latitude - latitude) < 1e-5, qPrintable(QString::number(summary.position->latitude, 'f', 6)));
@@ -90,8 +90,8 @@ void TestAprsPacket::readsPackets()
         QCOMPARE(positionText(*summary.position), u"33.9808 N 78.1680 W"_s);
     QCOMPARE(summary.line, line);
     if (summary.hasHeader) {
-        QCOMPARE(summary.source, line.left(line.indexOf('>')));
-        QCOMPARE(summary.body, line.mid(line.indexOf(':') + 1));
+        QCOMPARE(summary.source.toByteArray(), line.left(line.indexOf('>')));
+        QCOMPARE(summary.body.toByteArray(), line.mid(line.indexOf(':') + 1));
     }
 }
 

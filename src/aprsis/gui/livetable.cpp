@@ -66,7 +66,7 @@ void LivePacketModel::setSearch(const QString &text)
 bool LivePacketModel::matches(const LiveRow &row) const
 {
     const AprsPacket &p = row.packet;
-    for (const QByteArray &call : {p.source, p.destination, p.name})
+    for (QByteArrayView call : {p.source, p.destination, p.name})
         if (QString::fromLatin1(call).contains(m_search, Qt::CaseInsensitive))
             return true;
     return false;
@@ -132,7 +132,7 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
         return QString::number(
             DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude, s.position->longitude), 'f', 1);
     case Text:
-        return packetText(s.body);
+        return packetText(s.body.toByteArray());
     default:
         return {};
     }

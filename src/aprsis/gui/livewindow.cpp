@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +27,8 @@
 namespace {
 
 const QString kDefaultServer = QStringLiteral("rotate.aprs2.net:14580");
+// The longest the window reads packets before it answers the user again.
+constexpr qint64 kReadSliceMs = 12;
 
 QSettings userSettings()
 {
@@ -308,6 +311,8 @@ void LiveWindow::stopConnection(const QString &status)
     m_reconnect->stop();
     m_silence->stop();
     m_flush->stop();
+    while (!m_pending.isEmpty())
+        readPending();
     flushPackets();
     m_connect->setText(QStringLiteral("Connect"));
     m_analyse->setEnabled(true);
@@ -336,6 +341,8 @@ void LiveWindow::sendFilter()
         return;
     }
     // Packets still in flight were sent for the old line; they count for the new one.
+    while (!m_pending.isEmpty())
+        readPending();
     flushPackets();
     m_sentLine = m_filterLine;
     m_engine->setLine(m_sentLine);
@@ -384,26 +391,40 @@ void LiveWindow::takeServerLine(const ServerLine &line)
     showStatus();
 }
 
+void LiveWindow::readPending()
+{
+    m_readScheduled = false;
+    if (m_pending.isEmpty() || !m_engine)
+        return;
+    // Every packet is read and evaluated, so that the engine learns every position and the tally
+    // counts everything; only the newest the table can keep are kept. A flood is read in slices,
+    // so that the window answers in between.
+    QElapsedTimer slice;
+    slice.start();
+    const QTime now = QTime::currentTime();
+    const qsizetype firstKept = m_pending.size() - LivePacketModel::kKeptPackets;
+    qsizetype done = 0;
+    for (; done < m_pending.size(); ++done) {
+        if ((done & 255) == 255 && slice.elapsed() >= kReadSliceMs)
+            break;
+        AprsPacket packet = readPacket(m_pending[done]);
+        QString fragment = broughtBy(packet);
+        if (done >= firstKept)
+            m_held.append({now, std::move(packet), std::move(fragment)});
+    }
+    m_pending.remove(0, done);
+    if (m_held.size() > LivePacketModel::kKeptPackets)
+        m_held.remove(0, m_held.size() - LivePacketModel::kKeptPackets);
+    if (!m_pending.isEmpty()) {
+        m_readScheduled = true;
+        QTimer::singleShot(0, this, &LiveWindow::readPending);
+    }
+}
+
 void LiveWindow::flushPackets()
 {
-    if (!m_pending.isEmpty() && m_engine) {
-        // Every packet is read and evaluated, so that the engine learns every position and the
-        // tally counts everything; only the newest the table can keep are kept.
-        const QTime now = QTime::currentTime();
-        QList<LiveRow> rows;
-        rows.reserve(std::min(m_pending.size(), LivePacketModel::kKeptPackets));
-        const qsizetype firstKept = m_pending.size() - LivePacketModel::kKeptPackets;
-        for (qsizetype i = 0; i < m_pending.size(); ++i) {
-            AprsPacket packet = readPacket(m_pending[i]);
-            QString fragment = broughtBy(packet);
-            if (i >= firstKept)
-                rows.append({now, std::move(packet), std::move(fragment)});
-        }
-        m_pending.clear();
-        m_held.append(std::move(rows));
-        if (m_held.size() > LivePacketModel::kKeptPackets)
-            m_held.remove(0, m_held.size() - LivePacketModel::kKeptPackets);
-    }
+    if (!m_readScheduled)
+        readPending();
     if (!m_pause->isChecked() && !m_held.isEmpty()) {
         m_model->addRows(std::move(m_held));
         m_held.clear();

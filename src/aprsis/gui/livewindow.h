@@ -57,6 +57,7 @@ private:
 
     void takePacket(const QByteArray &line);
     void takeServerLine(const ServerLine &line);
+    void readPending();
     void flushPackets();
     void saveReceived();
     void analyseCapture();
@@ -122,6 +123,7 @@ private:
     };
     QHash<QString, Tally> m_tally; ///< by fragment, and "server" for what the engine cannot tell
     qint64 m_tallied = 0;
+    bool m_readScheduled = false;
     bool m_analysed = false; ///< the table shows a capture, not the connection
     /// Every packet since Connect, one a line, kept on disk so that a long session costs no memory.
     std::unique_ptr<QTemporaryFile> m_received;

@@ -177,33 +177,41 @@ std::optional<PacketPosition> nmeaPosition(QByteArrayView sentence)
 void readHeader(AprsPacket &packet, QByteArrayView header)
 {
     const qsizetype arrow = header.indexOf('>');
-    packet.source = header.first(arrow).toByteArray();
-    const QList<QByteArray> addresses = header.sliced(arrow + 1).toByteArray().split(',');
-    packet.destination = addresses.first();
-    packet.path = addresses.mid(1);
+    packet.source = header.first(arrow);
+    QByteArrayView addresses = header.sliced(arrow + 1);
+    const qsizetype comma = addresses.indexOf(',');
+    packet.destination = comma < 0 ? addresses : addresses.first(comma);
+    if (comma < 0)
+        return;
+    packet.path = addresses.sliced(comma + 1);
+    const QByteArrayView path = packet.path;
     bool beforeQ = true;
-    for (qsizetype i = 0; i < packet.path.size(); ++i) {
-        const QByteArray &element = packet.path[i];
-        if (beforeQ && element.size() == 3 && element.startsWith('q')) {
+    for (qsizetype from = 0; from <= path.size();) {
+        qsizetype end = path.indexOf(',', from);
+        if (end < 0)
+            end = path.size();
+        const QByteArrayView element = path.sliced(from, end - from);
+        from = end + 1;
+        if (!beforeQ) {
+            if (packet.entryCall.isNull())
+                packet.entryCall = element;
+        } else if (element.size() == 3 && element.startsWith('q')) {
             beforeQ = false;
             packet.qConstruct = element;
-            packet.entryCall = packet.path.value(i + 1);
-            continue;
+        } else {
+            const bool used = element.endsWith('*');
+            packet.digipeaters.append(used ? element.chopped(1) : element);
+            if (used)
+                packet.usedDigipeaters = int(packet.digipeaters.size());
         }
-        if (!beforeQ)
-            continue;
-        const bool used = element.endsWith('*');
-        packet.digipeaters.append(used ? element.chopped(1) : element);
-        if (used)
-            packet.usedDigipeaters = int(packet.digipeaters.size());
     }
 }
 
-void setKind(AprsPacket &packet, AprsPacket::Type type, const char *kind)
+void setKind(AprsPacket &packet, AprsPacket::Type type, const QString &kind)
 {
     packet.types |= type;
     if (packet.kind.isEmpty())
-        packet.kind = QString::fromLatin1(kind);
+        packet.kind = kind;
 }
 
 /// A position report or object body: a weather station's symbol makes it weather too.
@@ -216,23 +224,24 @@ void readPositioned(AprsPacket &packet, QByteArrayView report)
 
 void readMessage(AprsPacket &packet, QByteArrayView rest)
 {
-    packet.name = rest.first(9).toByteArray();
+    packet.name = rest.first(9);
     while (packet.name.endsWith(' '))
         packet.name.chop(1);
     // The ":" after the addressee is not always there; servers take the message without it.
-    packet.messageText = rest.sliced(rest.size() > 9 && rest[9] == ':' ? 10 : 9).toByteArray();
+    packet.messageText = rest.sliced(rest.size() > 9 && rest[9] == ':' ? 10 : 9);
     // Telemetry's names, units and equations travel as messages to the station itself, but are
     // telemetry, not messages, to a server's filter.
     for (const char *head : {"PARM.", "UNIT.", "EQNS.", "BITS."}) {
         if (packet.messageText.startsWith(head)) {
-            setKind(packet, AprsPacket::Telemetry, "Telemetry");
+            setKind(packet, AprsPacket::Telemetry, QStringLiteral("Telemetry"));
             return;
         }
     }
     if (packet.name.startsWith("NWS-") || packet.name.startsWith("NWS_") || packet.name.startsWith("SKY")
         || packet.name.startsWith("CWA") || packet.name.startsWith("BOM"))
-        setKind(packet, AprsPacket::Nws, "NWS bulletin");
-    setKind(packet, AprsPacket::Message, packet.name.startsWith("BLN") ? "Bulletin" : "Message");
+        setKind(packet, AprsPacket::Nws, QStringLiteral("NWS bulletin"));
+    setKind(packet, AprsPacket::Message,
+            packet.name.startsWith("BLN") ? QStringLiteral("Bulletin") : QStringLiteral("Message"));
 }
 
 void readBody(AprsPacket &packet, int depth)
@@ -243,14 +252,14 @@ void readBody(AprsPacket &packet, int depth)
     switch (type) {
     case '!':
     case '=':
-        setKind(packet, AprsPacket::Position, "Position");
+        setKind(packet, AprsPacket::Position, QStringLiteral("Position"));
         readPositioned(packet, rest);
         if (packet.is(AprsPacket::Weather))
             packet.kind = QStringLiteral("Weather");
         return;
     case '/':
     case '@':
-        setKind(packet, AprsPacket::Position, "Position");
+        setKind(packet, AprsPacket::Position, QStringLiteral("Position"));
         readPositioned(packet, rest.sliced(std::min<qsizetype>(7, rest.size())));
         if (packet.is(AprsPacket::Weather))
             packet.kind = QStringLiteral("Weather");
@@ -262,8 +271,8 @@ void readBody(AprsPacket &packet, int depth)
             if (rest[i] == '*' || rest[i] == '_')
                 mark = i;
         if (mark > 0) {
-            setKind(packet, AprsPacket::Object, "Object");
-            packet.name = rest.first(mark).toByteArray();
+            setKind(packet, AprsPacket::Object, QStringLiteral("Object"));
+            packet.name = rest.first(mark);
             packet.killed = rest[mark] == '_';
             // The position stands where a 9-character name puts it, whatever the name's length.
             if (rest.size() > 17)
@@ -275,8 +284,8 @@ void readBody(AprsPacket &packet, int depth)
     case ')': {
         for (qsizetype i = 3; i <= std::min<qsizetype>(9, rest.size() - 1); ++i) {
             if (rest[i] == '!' || rest[i] == '_') {
-                setKind(packet, AprsPacket::Item, "Item");
-                packet.name = rest.first(i).toByteArray();
+                setKind(packet, AprsPacket::Item, QStringLiteral("Item"));
+                packet.name = rest.first(i);
                 packet.killed = rest[i] == '_';
                 readPositioned(packet, rest.sliced(i + 1));
                 return;
@@ -288,7 +297,7 @@ void readBody(AprsPacket &packet, int depth)
     case '\'':
     case 0x1c:
     case 0x1d:
-        setKind(packet, AprsPacket::Position, "Mic-E");
+        setKind(packet, AprsPacket::Position, QStringLiteral("Mic-E"));
         packet.types |= AprsPacket::MicE;
         readMicE(packet.destination, information, packet);
         return;
@@ -299,37 +308,37 @@ void readBody(AprsPacket &packet, int depth)
         }
         break;
     case '>':
-        setKind(packet, AprsPacket::Status, "Status");
+        setKind(packet, AprsPacket::Status, QStringLiteral("Status"));
         return;
     case '?':
-        setKind(packet, AprsPacket::Query, "Query");
+        setKind(packet, AprsPacket::Query, QStringLiteral("Query"));
         return;
     case 'T':
         if (rest.startsWith('#')) {
-            setKind(packet, AprsPacket::Telemetry, "Telemetry");
+            setKind(packet, AprsPacket::Telemetry, QStringLiteral("Telemetry"));
             return;
         }
         break;
     case '_':
     case '#':
     case '*':
-        setKind(packet, AprsPacket::Weather, "Weather");
+        setKind(packet, AprsPacket::Weather, QStringLiteral("Weather"));
         return;
     case '$':
         if (information.startsWith("$ULTW")) { // Peet Bros Ultimeter
-            setKind(packet, AprsPacket::Weather, "Weather");
+            setKind(packet, AprsPacket::Weather, QStringLiteral("Weather"));
             return;
         }
-        setKind(packet, AprsPacket::Nmea, "NMEA");
+        setKind(packet, AprsPacket::Nmea, QStringLiteral("NMEA"));
         packet.position = nmeaPosition(information);
         if (packet.position)
             packet.types |= AprsPacket::Position;
         return;
     case '{':
-        setKind(packet, AprsPacket::UserDefined, "User-defined");
+        setKind(packet, AprsPacket::UserDefined, QStringLiteral("User-defined"));
         return;
     case '}':
-        setKind(packet, AprsPacket::ThirdParty, "Third party");
+        setKind(packet, AprsPacket::ThirdParty, QStringLiteral("Third party"));
         if (depth < kInnerDepth)
             packet.inner = std::make_shared<const AprsPacket>([&] {
                 AprsPacket inner;
@@ -339,7 +348,7 @@ void readBody(AprsPacket &packet, int depth)
                 if (colon >= 0 && arrow > 0 && arrow < colon) {
                     inner.hasHeader = true;
                     readHeader(inner, QByteArrayView(inner.line).first(colon));
-                    inner.body = inner.line.mid(colon + 1);
+                    inner.body = QByteArrayView(inner.line).sliced(colon + 1);
                     readBody(inner, depth + 1);
                 } else {
                     inner.kind = QStringLiteral("Unknown");
@@ -348,7 +357,7 @@ void readBody(AprsPacket &packet, int depth)
             }());
         return;
     case '<':
-        setKind(packet, AprsPacket::Capabilities, "Capabilities");
+        setKind(packet, AprsPacket::Capabilities, QStringLiteral("Capabilities"));
         return;
     default:
         break;
@@ -361,7 +370,7 @@ void readBody(AprsPacket &packet, int depth)
 
 QString AprsPacket::pathText() const
 {
-    return QString::fromLatin1(path.join(','));
+    return QString::fromLatin1(path);
 }
 
 AprsPacket readPacket(const QByteArray &line)
@@ -372,12 +381,12 @@ AprsPacket readPacket(const QByteArray &line)
     const qsizetype arrow = line.indexOf('>');
     if (colon < 0 || arrow <= 0 || arrow > colon) {
         packet.kind = QStringLiteral("Unknown");
-        packet.body = line;
+        packet.body = packet.line;
         return packet;
     }
     packet.hasHeader = true;
-    readHeader(packet, QByteArrayView(line).first(colon));
-    packet.body = line.mid(colon + 1);
+    readHeader(packet, QByteArrayView(packet.line).first(colon));
+    packet.body = QByteArrayView(packet.line).sliced(colon + 1);
     readBody(packet, 0);
     return packet;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
+#include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <memory>
 #include <optional>
@@ -39,22 +40,26 @@ struct AprsPacket
         Capabilities = 1 << 13,
     };
 
+    using Calls = QVarLengthArray<QByteArrayView, 8>;
+
+    // The parts are views into line, which the packet holds and shares with its copies, so that
+    // reading a packet copies none of its bytes.
     QByteArray line; ///< exactly as read
     bool hasHeader = false;
-    QByteArray source;
-    QByteArray destination;
-    QList<QByteArray> path; ///< after the destination: digipeaters, the q construct, the entry call
-    QList<QByteArray> digipeaters; ///< the path before the q construct, each without its "*"
+    QByteArrayView source;
+    QByteArrayView destination;
+    QByteArrayView path; ///< after the destination: digipeaters, the q construct, the entry call
+    Calls digipeaters; ///< the path before the q construct, each without its "*"
     int usedDigipeaters = 0; ///< how many of them the packet went through (up to the last "*")
-    QByteArray qConstruct; ///< "qAR" and the like; empty when there is none
-    QByteArray entryCall; ///< the call after the q construct
-    QByteArray body; ///< the information field
+    QByteArrayView qConstruct; ///< "qAR" and the like; empty when there is none
+    QByteArrayView entryCall; ///< the call after the q construct
+    QByteArrayView body; ///< the information field
 
     quint32 types = 0;
     QString kind; ///< the type as the table names it: "Position", "Mic-E", "Object" ... or "Unknown"
-    QByteArray name; ///< an object's name (9 characters, blanks kept), an item's name, a message's addressee
+    QByteArrayView name; ///< an object's name (9 characters, blanks kept), an item's name, a message's addressee
     bool killed = false; ///< a killed object or item
-    QByteArray messageText; ///< a message's text, after the addressee
+    QByteArrayView messageText; ///< a message's text, after the addressee
     std::optional<PacketPosition> position;
     char symbolTable = 0; ///< "/" primary, "\\" alternate, or the overlay character on the alternate table
     char symbolCode = 0;

@@ -20,14 +20,14 @@ std::optional<double> numberOf(const QString &piece)
 }
 
 /// A call against a list entry, in any case: an entry ending in "*" takes every call it begins.
-bool callMatches(const QByteArray &call, const QByteArray &entry)
+bool callMatches(QByteArrayView call, const QByteArray &entry)
 {
     if (entry.endsWith('*'))
-        return call.size() >= entry.size() - 1 && qstrnicmp(call.constData(), entry.constData(), entry.size() - 1) == 0;
-    return call.compare(entry, Qt::CaseInsensitive) == 0;
+        return call.size() >= entry.size() - 1 && qstrnicmp(call.data(), entry.constData(), entry.size() - 1) == 0;
+    return call.size() == entry.size() && qstrnicmp(call.data(), call.size(), entry.constData(), entry.size()) == 0;
 }
 
-bool anyEntryMatches(const QByteArray &call, const QList<QByteArray> &entries)
+bool anyEntryMatches(QByteArrayView call, const QList<QByteArray> &entries)
 {
     for (const QByteArray &entry : entries)
         if (callMatches(call, entry))
@@ -174,14 +174,23 @@ double FilterEngine::distance(const PacketPosition &from, const PacketPosition &
     return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
+/// A key to look up with, borrowing the bytes: no copy for every packet.
+QByteArray lookupKey(QByteArrayView call)
+{
+    return QByteArray::fromRawData(call.data(), call.size());
+}
+
 void FilterEngine::learn(const AprsPacket &packet)
 {
     if (!packet.position)
         return;
-    if (packet.is(AprsPacket::Object) || packet.is(AprsPacket::Item))
-        m_positions.insert(packet.name.trimmed(), *packet.position);
+    const QByteArrayView who
+        = packet.is(AprsPacket::Object) || packet.is(AprsPacket::Item) ? packet.name.trimmed() : packet.source;
+    const auto known = m_positions.find(lookupKey(who));
+    if (known != m_positions.end())
+        *known = *packet.position;
     else
-        m_positions.insert(packet.source, *packet.position);
+        m_positions.insert(who.toByteArray(), *packet.position);
 }
 
 std::optional<PacketPosition> FilterEngine::whereIs(const AprsPacket &packet) const
@@ -189,7 +198,7 @@ std::optional<PacketPosition> FilterEngine::whereIs(const AprsPacket &packet) co
     if (packet.position)
         return packet.position;
     // A packet without a position is where its sender last said it was.
-    const auto known = m_positions.constFind(packet.source);
+    const auto known = m_positions.constFind(lookupKey(packet.source));
     if (known == m_positions.cend())
         return std::nullopt;
     return *known;
@@ -238,7 +247,7 @@ FilterEngine::Match FilterEngine::matches(const Fragment &f, const AprsPacket &p
     case 'o': {
         if (!packet.is(AprsPacket::Object) && !packet.is(AprsPacket::Item))
             return Match::No;
-        const QByteArray name = f.strictObjects ? packet.name : packet.name.trimmed();
+        const QByteArrayView name = f.strictObjects ? packet.name : packet.name.trimmed();
         return yes(anyEntryMatches(name, f.entries));
     }
     case 'd':
