@@ -1,6 +1,6 @@
-// Packets as servers pass them: any bytes are summarised without failing, a position is always on
-// the globe, and the header fields are the line's own bytes.
-#include "packets/core/aprspacket.h"
+// Packets as servers pass them: any bytes are read without failing, a position is always on the
+// globe, the header fields are the line's own bytes, and the engine evaluates every kind for them.
+#include "packets/core/filterengine.h"
 #include "fuzzsupport.h"
 
 #include <cmath>
@@ -22,5 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             FUZZ_REQUIRE(std::fabs(inner->position->latitude) <= 90 && std::fabs(inner->position->longitude) <= 180);
     if (const std::optional<PacketPosition> centre = firstRangeCentre(QString::fromLatin1(line)))
         FUZZ_REQUIRE(std::fabs(centre->latitude) <= 90 && std::fabs(centre->longitude) <= 180);
+    // Fragments of every kind, some measuring from stations the stream itself positions.
+    static FilterEngine engine(QStringLiteral("r/51/10/300 a/55/0/45/20 m/50 f/N0CALL/100 t/poimqstunw/N0CALL/10 "
+                                              "b/N0* p/G o/OBJ* os/OBJ d/WIDE1* u/AP* e/T2* g/BLN* s/_/#/S q/ARC "
+                                              "-t/t -b/X*"),
+                               "N0CALL");
+    const FilterEngine::Verdict verdict = engine.match(summary);
+    FUZZ_REQUIRE(verdict.fragment < engine.fragments().size());
+    FUZZ_REQUIRE(!verdict.passes || verdict.fragment >= 0);
     return 0;
 }
