@@ -64,6 +64,18 @@ void TestAprsPacket::readsPackets_data()
                                      << 999.0;
     QTest::newRow("cut short") << "N0CALL>APRS:!4903.50N/072"_ba << u"Position"_s << QString() << 999.0 << 999.0;
     QTest::newRow("Mic-E cut short") << "N0CALL>SS5X8U:`j"_ba << u"Mic-E"_s << QString() << 999.0 << 999.0;
+    QTest::newRow("one byte") << ":"_ba << u"Unknown"_s << QString() << 999.0 << 999.0;
+    QTest::newRow("100 KB") << "N0CALL>APRS:>"_ba + QByteArray(100000, 'x') << u"Status"_s << QString() << 999.0
+                            << 999.0;
+    QTest::newRow("NUL and 8-bit bytes") << QByteArray("N0CALL>APRS:!5130.00N/00010.00W-\0\xff\xe9", 38)
+                                         << u"Position"_s << QString() << 51.5 << -0.166667;
+    QTest::newRow("Mic-E, a destination of other letters") << "N0CALL>S$5X8U:`j&$ {!v/]"_ba << u"Mic-E"_s
+                                                           << QString() << 999.0 << 999.0;
+    QTest::newRow("compressed, bytes outside the alphabet") << "N0CALL>APRS:!/5m\x7f/QD8Opb(H"_ba << u"Position"_s
+                                                            << QString() << 999.0 << 999.0;
+    QTest::newRow("third party in third party")
+        << "N0TP>APRS:}G4TPZ>APRS,N0TP*:}M0TPQ>APRS,G4TPZ*:!5130.00N/00010.00W-"_ba << u"Third party"_s << QString()
+        << 999.0 << 999.0;
     QTest::newRow("no header") << "just text"_ba << u"Unknown"_s << QString() << 999.0 << 999.0;
     QTest::newRow("empty information") << "N0CALL>APRS:"_ba << u"Unknown"_s << QString() << 999.0 << 999.0;
 }
@@ -89,6 +101,12 @@ void TestAprsPacket::readsPackets()
     if (QTest::currentDataTag() == "Mic-E north west"_ba)
         QCOMPARE(positionText(*summary.position), u"33.9808 N 78.1680 W"_s);
     QCOMPARE(summary.line, line);
+    // A third party's own packet is read too, as deep as it goes here.
+    if (QTest::currentDataTag() == "third party in third party"_ba) {
+        QVERIFY(summary.inner && summary.inner->inner);
+        QCOMPARE(summary.inner->inner->source, "M0TPQ");
+        QCOMPARE(summary.inner->inner->position->latitude, 51.5);
+    }
     if (summary.hasHeader) {
         QCOMPARE(summary.source.toByteArray(), line.left(line.indexOf('>')));
         QCOMPARE(summary.body.toByteArray(), line.mid(line.indexOf(':') + 1));
