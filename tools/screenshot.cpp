@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     QWidget *shown = &window;
     if (live) {
-        window.decodeFilter(QStringLiteral("filter b/G* t/m r/51/10/600"));
+        window.decodeFilter(QStringLiteral("filter b/G* t/mw r/51/10/600"));
         window.findChild<QPushButton *>(QStringLiteral("live_test"))->click();
         shown = window.liveWindow();
         shown->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QString::fromLocal8Bit(argv[3]));

@@ -126,7 +126,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const int digit = fontMetrics().horizontalAdvance(u'0');
-    const int widths[] = {8, 12, 10, 8, 16, 14, 18, 6};
+    const int widths[] = {8, 12, 10, 8, 14, 14, 17, 6};
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_table->setColumnWidth(column, widths[column] * digit + 12);
 
