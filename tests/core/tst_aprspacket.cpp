@@ -67,7 +67,10 @@ void TestAprsPacket::readsPackets_data()
     QTest::newRow("one byte") << ":"_ba << u"Unknown"_s << QString() << 999.0 << 999.0;
     QTest::newRow("100 KB") << "N0CALL>APRS:>"_ba + QByteArray(100000, 'x') << u"Status"_s << QString() << 999.0
                             << 999.0;
-    QTest::newRow("NUL and 8-bit bytes") << QByteArray("N0CALL>APRS:!5130.00N/00010.00W-\0\xff\xe9", 38)
+    QTest::newRow("NUL and 8-bit bytes") << [] {
+        static const char bytes[] = "N0CALL>APRS:!5130.00N/00010.00W-\0\xff\xe9";
+        return QByteArray(bytes, sizeof bytes - 1);
+    }()
                                          << u"Position"_s << QString() << 51.5 << -0.166667;
     QTest::newRow("Mic-E, a destination of other letters") << "N0CALL>S$5X8U:`j&$ {!v/]"_ba << u"Mic-E"_s
                                                            << QString() << 999.0 << 999.0;
