@@ -7,6 +7,8 @@
 #   ./varnock.sh bench      install, build and print the benchmark table
 #   ./varnock.sh wincheck   compile the Windows-only COM code against the real Windows headers
 #   ./varnock.sh fuzz       build the libFuzzer targets and run each for FUZZ_SECONDS (default 40)
+#   ./varnock.sh package    build the Debian package build/varnock_VERSION_amd64.deb
+#   ./varnock.sh packagecheck  build it, install it, check what it installed, and remove it again
 #
 # Every command may be run again: installed packages and up-to-date builds are left as they are.
 set -euo pipefail
@@ -89,6 +91,37 @@ fuzz)
         fi
         echo "fuzz: $target $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$work/$target.log"), no fault"
     done
+    ;;
+package)
+    install_packages dpkg-dev
+    build build
+    rm -f build/varnock_*.deb
+    (cd build && cpack -G DEB)
+    ;;
+packagecheck)
+    "$0" package
+    install_packages desktop-file-utils appstream man-db
+    sudo=()
+    [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+    deb=$(ls build/varnock_*_amd64.deb)
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "./$deb"
+    trap 'DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get remove -y varnock >/dev/null' EXIT
+    desktop-file-validate /usr/share/applications/org.varnock.varnock.desktop
+    appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.varnock.varnock.metainfo.xml
+    [[ -f /usr/share/icons/hicolor/scalable/apps/varnock.svg && -f /usr/share/icons/hicolor/48x48/apps/varnock.png ]]
+    man -w varnock >/dev/null
+    # The menu entry's command starts the window (it runs until stopped here).
+    launch=$(sed -n 's/^Exec=//p' /usr/share/applications/org.varnock.varnock.desktop)
+    status=0
+    QT_QPA_PLATFORM=offscreen timeout 5 $launch || status=$?
+    [[ $status -eq 124 ]] || { echo "packagecheck: the menu entry's \"$launch\" ended with $status"; exit 1; }
+    # From another folder, the installed program must still find the files of its own folder.
+    cd /tmp
+    varnock --check "filter b/G* m/10" | grep -qx "b/G\*: OK"
+    varnock --explain "s/>//" | grep -q "the symbol Car"
+    varnock --version
+    echo "packagecheck: $deb installs, its desktop entry (which starts the window), metainfo, icons and manual page are in place and valid,"
+    echo "packagecheck: and the installed varnock checks and explains lines from another folder"
     ;;
 bench)
     install_packages

@@ -44,10 +44,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Varnock developers <varnock@varnock.org
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://varnock.org/")
 # Help opens the desktop's viewer; the stand-in needs a session bus.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, dbus")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Varnock builds the server-side filter of an APRS-IS connection (the line\n"
-    "\"filter b/G* r/51.5/-1/100 ...\"), with a page for each of the fourteen filter\n"
+    "filter b/G* r/51.5/-1/100 ...), with a page for each of the fourteen filter\n"
     "kinds, checks it the way the servers read it, explains it in plain words, shows\n"
     "live what a server sends for it and which fragment brought each packet, and sends\n"
     "it to the server through UI-View32.")
+# Debugging information stays in the build; the package carries the programs only.
+set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -5,6 +5,7 @@
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
@@ -24,6 +25,12 @@ int main(int argc, char *argv[])
     }
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(versionLabel().mid(1));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/varnock.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varnock.varnock"));
 
     QtDialogs dialogs;
     DesktopTextViewer viewer;
