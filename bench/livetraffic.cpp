@@ -37,20 +37,6 @@ double peakMiB()
     return 0;
 }
 
-QByteArrayList fullFeedCapture()
-{
-    QFile file(sharedFile(QStringLiteral("aprs-corpus/fullfeed-1602.txt")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArrayList corpus;
-    for (QByteArray line : file.readAll().split('\n')) {
-        line = line.trimmed();
-        if (!line.isEmpty() && !line.startsWith('#'))
-            corpus.append(line);
-    }
-    return corpus;
-}
-
 /// The packets of the full-feed capture, each made distinct by a serial number in its text, as
 /// many as asked: the server passes a packet it passed in the last 30 s only once.
 QByteArray burstOf(qint64 count)

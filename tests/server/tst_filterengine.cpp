@@ -135,17 +135,9 @@ void TestFilterEngine::initTestCase()
 
 void TestFilterEngine::agreesWithTheServer()
 {
-    const QString corpusPath = sharedFile(u"aprs-corpus/fullfeed-1602.txt"_s);
-    if (corpusPath.isEmpty())
-        QSKIP("the captures of ../shared/aprs-corpus are missing (javAPRSlib's src/test/resources/aprs.txt)");
-    QFile corpusFile(corpusPath);
-    QVERIFY(corpusFile.open(QIODevice::ReadOnly));
-    QByteArrayList packets;
-    for (QByteArray line : corpusFile.readAll().split('\n')) {
-        line = line.trimmed();
-        if (!line.isEmpty() && !line.startsWith('#'))
-            packets.append(line);
-    }
+    QByteArrayList packets = fullFeedCapture();
+    if (packets.isEmpty())
+        QSKIP(kCaptureMissing);
     packets += ownVectors(uniqueRun());
 
     std::vector<std::unique_ptr<Receiver>> receivers;

@@ -105,17 +105,9 @@ void TestLiveWindow::initTestCase()
 
 void TestLiveWindow::showsWhatTheServerPasses()
 {
-    const QString corpusPath = sharedFile(u"aprs-corpus/fullfeed-1602.txt"_s);
-    if (corpusPath.isEmpty())
-        QSKIP("the captures of ../shared/aprs-corpus are missing (javAPRSlib's src/test/resources/aprs.txt)");
-    QFile corpusFile(corpusPath);
-    QVERIFY(corpusFile.open(QIODevice::ReadOnly));
-    QByteArrayList corpus;
-    for (QByteArray line : corpusFile.readAll().split('\n')) {
-        line = line.trimmed();
-        if (!line.isEmpty() && !line.startsWith('#'))
-            corpus.append(line);
-    }
+    const QByteArrayList corpus = fullFeedCapture();
+    if (corpus.isEmpty())
+        QSKIP(kCaptureMissing);
 
     LiveBench bench(m_server.port());
     bench.form.decodeFilter(u"filter b/G* r/51/10/600 t/m"_s);

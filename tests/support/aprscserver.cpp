@@ -1,11 +1,14 @@
 #include "support/aprscserver.h"
 
+#include "packets/core/aprspacket.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -159,6 +162,18 @@ QString sharedFile(const QString &relativePath)
 {
     const QString path = QDir::cleanPath(QStringLiteral(VARNOCK_SHARED_DIR "/") + relativePath);
     return QFileInfo::exists(path) ? path : QString();
+}
+
+QByteArrayList fullFeedCapture()
+{
+    QFile capture(sharedFile(QStringLiteral("aprs-corpus/fullfeed-1602.txt")));
+    QByteArrayList packets;
+    if (!capture.open(QIODevice::ReadOnly))
+        return packets;
+    QByteArray packet;
+    while (readCapturedPacket(capture, &packet))
+        packets.append(packet);
+    return packets;
 }
 
 int passcodeOf(QByteArray call)

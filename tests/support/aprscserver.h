@@ -39,6 +39,13 @@ QList<QList<QByteArray>> logInWithFilters(quint16 port, const QList<QByteArray> 
 /// empty text when it is not there.
 QString sharedFile(const QString &relativePath);
 
+/// The packets of the full-feed capture of the shared folder, in order; empty when it is not there.
+QByteArrayList fullFeedCapture();
+
+/// Why a test that sends the capture is skipped where it is missing.
+inline constexpr const char kCaptureMissing[]
+    = "the captures of ../shared/aprs-corpus are missing (javAPRSlib's src/test/resources/aprs.txt)";
+
 /// The published APRS-IS passcode of a callsign (its SSID left off).
 int passcodeOf(QByteArray call);
 

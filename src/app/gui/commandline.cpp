@@ -143,12 +143,8 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
     qint64 passed = 0;
     out.flush();
     QIODevice *device = out.device();
-    while (!capture.atEnd()) {
-        QByteArray packet = capture.readLine();
-        while (packet.endsWith('\n') || packet.endsWith('\r'))
-            packet.chop(1);
-        if (packet.isEmpty() || packet.startsWith('#'))
-            continue;
+    QByteArray packet;
+    while (readCapturedPacket(capture, &packet)) {
         const FilterEngine::Verdict verdict = engine.match(readPacket(packet));
         ++packets;
         passed += verdict.passes;

@@ -508,12 +508,8 @@ void LiveWindow::analyseCapture()
     m_model->setCentre(firstRangeCentre(m_filterLine));
     qint64 read = 0;
     QList<LiveRow> rows;
-    while (!capture.atEnd()) {
-        QByteArray line = capture.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
+    QByteArray line;
+    while (readCapturedPacket(capture, &line)) {
         ++read;
         AprsPacket packet = readPacket(line);
         const FilterEngine::Verdict verdict = m_engine->match(packet);

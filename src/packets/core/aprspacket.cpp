@@ -3,6 +3,8 @@
 #include "base/core/filterline.h"
 #include "geo/core/numbers.h"
 
+#include <QIODevice>
+
 #include <cmath>
 #include <limits>
 
@@ -367,6 +369,18 @@ void readBody(AprsPacket &packet, int depth)
 }
 
 } // namespace
+
+bool readCapturedPacket(QIODevice &capture, QByteArray *packet)
+{
+    while (!capture.atEnd()) {
+        *packet = capture.readLine();
+        while (packet->endsWith('\n') || packet->endsWith('\r'))
+            packet->chop(1);
+        if (!packet->isEmpty() && !packet->startsWith('#'))
+            return true;
+    }
+    return false;
+}
 
 QString AprsPacket::pathText() const
 {

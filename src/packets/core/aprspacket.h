@@ -70,6 +70,13 @@ struct AprsPacket
     QString pathText() const;
 };
 
+class QIODevice;
+
+/// The next packet of a capture, one packet a line as servers send them (the live window's "Save..."
+/// writes them so): its line end taken off, empty lines and server comment lines ("#") skipped.
+/// False at the end.
+bool readCapturedPacket(QIODevice &capture, QByteArray *packet);
+
 /// Reads a packet. A third-party packet's inner packet is read too, to a depth of a few.
 AprsPacket readPacket(const QByteArray &line);
 
