@@ -505,6 +505,7 @@ void LiveWindow::analyseCapture()
     m_engine = std::make_unique<FilterEngine>(m_filterLine, m_call->text().trimmed().toUpper().toLatin1());
     resetTally();
     showFragments(m_filterLine, FragmentState::NotSent);
+    m_sent->setText(QStringLiteral("Analysed with: %1").arg(m_filterLine));
     m_model->setCentre(firstRangeCentre(m_filterLine));
     qint64 read = 0;
     QList<LiveRow> rows;
