@@ -6,6 +6,7 @@
 #   ./varnock.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   ./varnock.sh bench      install, build and print the benchmark table
 #   ./varnock.sh wincheck   compile the Windows-only COM code against the real Windows headers
+#   ./varnock.sh wintest    run the COM link against the Windows stand-in under Wine
 #   ./varnock.sh fuzz       build the libFuzzer targets and run each for FUZZ_SECONDS (default 40)
 #   ./varnock.sh package    build the Debian package build/varnock_VERSION_amd64.deb
 #   ./varnock.sh packagecheck  build it, install it, check what it installed, and remove it again
@@ -72,6 +73,10 @@ wincheck)
             -Wnon-virtual-dtor -Isrc "$source"
         echo "wincheck: $source compiles against the Windows headers"
     done
+    ;;
+wintest)
+    install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine64 xvfb xauth
+    standin/win/wintest.sh
     ;;
 fuzz)
     install_packages clang libclang-rt-14-dev
