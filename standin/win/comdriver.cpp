@@ -4,6 +4,9 @@
 //   comdriver FOLDER             the stand-in's folder, where it reads its commands
 //   comdriver FOLDER unregistered   only creation, which must fail
 //   comdriver FOLDER crash       the stand-in ends abruptly between two calls
+//   comdriver FOLDER faults      what the link does when events are refused, when an event comes
+//                                while it unsubscribes, when the application goes before its map,
+//                                and when UI-View32 is busy
 #include "uiview/win/comautomation.h"
 
 #include <windows.h>
@@ -66,6 +69,40 @@ std::string truth(const std::optional<bool> &value)
     return value ? (*value ? "true" : "false") : "failed";
 }
 
+int faults(std::unique_ptr<uiviewcom::Application> application)
+{
+    say("create", application ? "ok" : "failed");
+    if (!application)
+        return 1;
+    std::unique_ptr<uiviewcom::Map> map = application->currentMap();
+    say("currentMap", map ? "ok" : "failed");
+    if (!map)
+        return 1;
+
+    // UI-View32 behind a modal box rejects calls for a while: the link retries.
+    command("busy");
+    Sleep(400);
+    say("mapWidth while UI-View32 is busy", number(map->mapWidth()));
+    Sleep(1600); // until it is no longer busy
+
+    // An event raised while the map unsubscribes reaches no handler of the map that is going.
+    bool going = false;
+    bool lateEvent = false;
+    map->onChanged([&] { lateEvent = going; });
+    command("change-during-unadvise");
+    Sleep(300);
+    going = true;
+    map.reset();
+    say("an event while the map unsubscribes", lateEvent ? "reached the gone map" : "not delivered");
+
+    // A map that outlives its application still answers.
+    map = application->currentMap();
+    application.reset();
+    say("mapWidth after the application object is gone", number(map ? map->mapWidth() : std::nullopt));
+    command("close");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -77,7 +114,18 @@ int main(int argc, char **argv)
     const std::string mode = argc == 3 ? argv[2] : "";
     const bool unregistered = mode == "unregistered";
 
+    if (mode == "faults") {
+        command("refuse-advise");
+        Sleep(300);
+    }
     std::unique_ptr<uiviewcom::Application> application = uiviewcom::Application::create();
+    if (mode == "faults") {
+        // Without its events the link would never hear that UI-View32 closes: that is no link.
+        say("create with its events refused", application ? "ok" : "failed");
+        return application ? 1 : 0;
+    }
+    if (mode == "faults2")
+        return faults(std::move(application));
     say("create", application ? "ok" : "failed");
     if (unregistered || !application)
         return unregistered && !application ? 0 : 1;

@@ -7,6 +7,9 @@
 //   change-during-next-copy   raise MapHasChanged inside the next copyMapToClipboard, before it returns
 //   close         raise UIView32IsClosing and end
 //   exit          end at once, as a crashed UI-View32
+//   refuse-advise   refuse the next subscription to events
+//   change-during-unadvise   raise MapHasChanged inside the next Unadvise of the map's events
+//   busy          reject incoming calls for a second and a half, as UI-View32 does behind a modal box
 //   uiview32-standin.exe /regserver | /unregserver   records or removes the classes and the type library
 #include <windows.h>
 #include <ole2.h>
@@ -33,6 +36,9 @@ std::wstring g_folder; // the program's folder, with its final separator
 ITypeLib *g_typeLibrary = nullptr;
 FILE *g_log = nullptr;
 bool g_changeDuringCopy = false;
+bool g_refuseAdvise = false;
+bool g_changeDuringUnadvise = false;
+DWORD g_busyUntil = 0;
 
 std::wstring beside(const wchar_t *name)
 {
@@ -121,6 +127,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown *sink, DWORD *cookie) override
     {
+        if (g_refuseAdvise) {
+            g_refuseAdvise = false;
+            log("Advise refused, as told");
+            return CONNECT_E_ADVISELIMIT;
+        }
         IDispatch *events = nullptr;
         // A sink must answer for the event interface itself, as VB's event servers demand.
         if (!sink || FAILED(sink->QueryInterface(m_events, reinterpret_cast<void **>(&events)))) {
@@ -134,9 +145,15 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
     {
+        if (m_sinks.find(cookie) == m_sinks.end())
+            return CONNECT_E_NOCONNECTION;
+        if (g_changeDuringUnadvise && IsEqualIID(m_events, kMapEvents)) {
+            g_changeDuringUnadvise = false;
+            raise(kMapChangedEvent, "MapHasChanged");
+        }
         const auto found = m_sinks.find(cookie);
         if (found == m_sinks.end())
-            return CONNECT_E_NOCONNECTION;
+            return S_OK;
         found->second->Release();
         m_sinks.erase(found);
         log(IsEqualIID(m_events, kApplicationEvents) ? "Unadvise application events" : "Unadvise map events");
@@ -208,6 +225,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids) override
     {
+        // A client that calls through the interfaces never needs this.
+        log("GetIDsOfNames " + narrow(names[0], UINT(wcslen(names[0]))));
         return DispGetIDsOfNames(m_typeInfo, names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *parameters, VARIANT *result,
@@ -254,13 +273,12 @@ public:
     { }
 
     HRESULT STDMETHODCALLTYPE copyMapToClipboard(LONG *left, LONG *top, LONG *width, LONG *height, BSTR *caption,
-                                                 LONG *first, LONG *second, LONG *third,
+                                                 short *first, short *second, short *third,
                                                  VARIANT_BOOL *copied) override
     {
         char text[160];
-        std::snprintf(text, sizeof text, "call copyMapToClipboard(%ld, %ld, %ld, %ld, %s, %ld, %ld, %ld)", long(*left),
-                      long(*top), long(*width), long(*height), quoted(*caption).c_str(), long(*first), long(*second),
-                      long(*third));
+        std::snprintf(text, sizeof text, "call copyMapToClipboard(%ld, %ld, %ld, %ld, %s, %d, %d, %d)", long(*left),
+                      long(*top), long(*width), long(*height), quoted(*caption).c_str(), *first, *second, *third);
         log(text);
         if (g_changeDuringCopy) {
             g_changeDuringCopy = false;
@@ -330,6 +348,41 @@ public:
 
 #pragma GCC diagnostic pop
 
+/// Rejects incoming calls while the stand-in is told it is busy, as an application behind a modal
+/// box does; the caller is to retry.
+class BusyFilter final : public IMessageFilter
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+            *object = static_cast<IMessageFilter *>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        if (GetTickCount() < g_busyUntil) {
+            // How often the caller retries depends on timing: only the first rejection is logged.
+            if (!m_told)
+                log("busy: calls rejected");
+            m_told = true;
+            return SERVERCALL_RETRYLATER;
+        }
+        m_told = false;
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return DWORD(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+private:
+    bool m_told = false;
+};
+
 class Factory final : public IClassFactory
 {
 public:
@@ -374,6 +427,12 @@ bool runCommands()
             g_map->events().raise(kMapChangedEvent, "MapHasChanged");
         else if (command == "change-during-next-copy")
             g_changeDuringCopy = true;
+        else if (command == "refuse-advise")
+            g_refuseAdvise = true;
+        else if (command == "change-during-unadvise")
+            g_changeDuringUnadvise = true;
+        else if (command == "busy")
+            g_busyUntil = GetTickCount() + 1500;
         else if (command == "close") {
             for (auto &[application, alive] : std::map(g_applications))
                 application->events().raise(kClosingEvent, "UIView32IsClosing");
@@ -444,6 +503,8 @@ int main(int argc, char **argv)
         return 1;
     }
     g_map = new StandinMap;
+    static BusyFilter busyFilter;
+    CoRegisterMessageFilter(&busyFilter, nullptr);
     static Factory factory;
     DWORD registration = 0;
     if (FAILED(CoRegisterClassObject(kApplicationClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,

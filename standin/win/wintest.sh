@@ -42,6 +42,10 @@ wineserver -w
 echo "--- a stand-in that crashes"
 timeout 120 wine comdriver.exe '$folder' crash
 wineserver -w
+echo "--- faults"
+timeout 120 wine comdriver.exe '$folder' faults
+timeout 120 wine comdriver.exe '$folder' faults2
+wineserver -w
 RUN
 chmod +x "$work/run.sh"
 xvfb-run -a "$work/run.sh" | tr -d '\r' > "$work/driver.txt" || true

@@ -4,6 +4,7 @@
 #include <ocidl.h>
 #include <oleauto.h>
 #include <utility>
+#include <variant>
 #include <vector>
 #include <windows.h>
 
@@ -13,6 +14,13 @@ namespace {
 
 // The identifiers UI-View32 registers for its type library's classes and interfaces.
 constexpr CLSID kApplicationClass = {0x33CFA0BD, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
+constexpr GUID kTypeLibrary = {0x33CFA0C0, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
+constexpr IID kApplicationInterface = {0x84C49058, 0x9EE9, 0x48B0, {0xBE, 0x81, 0x51, 0x6B, 0xC8, 0x6F, 0x63, 0x89}};
+constexpr IID kMapInterface = {0x33CFA044, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
+// A call UI-View32 rejects (behind a modal box) is tried again for this long; a call it does not
+// answer is given up after it, so that a hung UI-View32 cannot hold the window.
+constexpr DWORD kCallLimitMs = 10000;
+constexpr DWORD kRetryDelayMs = 100;
 constexpr IID kApplicationEvents = {0x209E1020, 0x55A8, 0x48D5, {0x82, 0xE3, 0xA6, 0xF4, 0x87, 0xD2, 0xB3, 0xE7}};
 constexpr IID kMapEvents = {0x33CFA049, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
 constexpr DISPID kClosingEvent = 3;
@@ -83,47 +91,188 @@ struct Bstr
     BSTR value;
 };
 
-/// Calls a member of a late-bound object by name. Arguments are given in their declared order.
-bool invoke(IDispatch *object, const wchar_t *name, WORD flags, std::vector<VARIANT> arguments, VARIANT *result)
+/// An argument as the caller has it; it is passed as the type library declares the parameter.
+using Argument = std::variant<long, std::wstring>;
+
+/// Storage for one argument converted to its declared type, so that a by-reference one can point at it.
+struct Slot
 {
-    if (!object)
+    LONG number32 = 0;
+    SHORT number16 = 0;
+    VARIANT_BOOL truth = VARIANT_FALSE;
+    BSTR text = nullptr;
+    ~Slot() { SysFreeString(text); }
+};
+
+/// One of UI-View32's interfaces on an object, called through the type library's description of it:
+/// the ids are looked up once, locally, and the arguments take the declared types.
+class TypedObject
+{
+public:
+    TypedObject() = default;
+    TypedObject(IDispatch *object, const IID &interfaceId)
+    {
+        if (!object)
+            return;
+        ComPtr<ITypeLib> library;
+        if (SUCCEEDED(LoadRegTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, library.out())))
+            library->GetTypeInfoOfGuid(interfaceId, m_type.out());
+        if (!m_type) {
+            // A type library of another version than ours: the object describes itself.
+            ComPtr<ITypeInfo> own;
+            if (SUCCEEDED(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, own.out())))
+                m_type = std::move(own);
+        }
+        if (m_type)
+            object->QueryInterface(interfaceId, reinterpret_cast<void **>(m_object.out()));
+    }
+
+    explicit operator bool() const { return m_object && m_type; }
+    IDispatch *object() const { return m_object.get(); }
+
+    /// Calls the member, its arguments in declared order; false when the call fails.
+    bool call(const wchar_t *name, WORD flags, const std::vector<Argument> &arguments, VARIANT *result)
+    {
+        if (!*this)
+            return false;
+        MEMBERID id = 0;
+        if (!memberId(name, &id))
+            return false;
+        std::vector<VARTYPE> declared;
+        if (!parameterTypes(id, flags, &declared) || declared.size() != arguments.size())
+            return false;
+        std::vector<Slot> slots(arguments.size());
+        std::vector<VARIANT> values(arguments.size());
+        for (std::size_t i = 0; i < arguments.size(); ++i)
+            if (!convert(arguments[i], declared[i], slots[i], values[i]))
+                return false;
+        // IDispatch takes its arguments last first.
+        std::vector<VARIANT> reversed(values.rbegin(), values.rend());
+        DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
+                              0};
+        return SUCCEEDED(m_type->Invoke(m_object.get(), id, flags, &parameters, result, nullptr, nullptr));
+    }
+
+private:
+    bool memberId(const wchar_t *name, MEMBERID *id)
+    {
+        for (const auto &[known, knownId] : m_ids)
+            if (known == name) {
+                *id = knownId;
+                return true;
+            }
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        if (FAILED(m_type->GetIDsOfNames(names, 1, id)))
+            return false;
+        m_ids.emplace_back(name, *id);
+        return true;
+    }
+
+    /// The declared type of each parameter (VT_BYREF set for a pointer), the result left out.
+    bool parameterTypes(MEMBERID id, WORD flags, std::vector<VARTYPE> *types)
+    {
+        TYPEATTR *attributes = nullptr;
+        if (FAILED(m_type->GetTypeAttr(&attributes)))
+            return false;
+        const WORD functions = attributes->cFuncs;
+        m_type->ReleaseTypeAttr(attributes);
+        for (UINT i = 0; i < functions; ++i) {
+            FUNCDESC *function = nullptr;
+            if (FAILED(m_type->GetFuncDesc(i, &function)))
+                continue;
+            const bool wanted = function->memid == id
+                && ((flags & DISPATCH_PROPERTYGET) ? function->invkind == INVOKE_PROPERTYGET
+                                                   : function->invkind == INVOKE_FUNC);
+            if (wanted) {
+                for (SHORT p = 0; p < function->cParams; ++p) {
+                    const ELEMDESC &parameter = function->lprgelemdescParam[p];
+                    if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL)
+                        continue;
+                    const TYPEDESC &type = parameter.tdesc;
+                    types->push_back(type.vt == VT_PTR ? VARTYPE(type.lptdesc->vt | VT_BYREF) : type.vt);
+                }
+            }
+            m_type->ReleaseFuncDesc(function);
+            if (wanted)
+                return true;
+        }
         return false;
-    DISPID id = 0;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
-        return false;
-    // IDispatch takes its arguments last first.
-    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-    DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, nullptr, nullptr));
-}
+    }
 
-VARIANT byRef(BSTR *text)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR | VT_BYREF;
-    v.pbstrVal = text;
-    return v;
-}
+    static bool convert(const Argument &argument, VARTYPE declared, Slot &slot, VARIANT &value)
+    {
+        VariantInit(&value);
+        const VARTYPE base = declared & ~VT_BYREF;
+        const bool byReference = declared & VT_BYREF;
+        if (const long *number = std::get_if<long>(&argument)) {
+            switch (base) {
+            case VT_I4:
+                slot.number32 = *number;
+                value.vt = declared;
+                byReference ? void(value.plVal = &slot.number32) : void(value.lVal = slot.number32);
+                return true;
+            case VT_I2:
+                slot.number16 = static_cast<SHORT>(*number);
+                value.vt = declared;
+                byReference ? void(value.piVal = &slot.number16) : void(value.iVal = slot.number16);
+                return true;
+            case VT_BOOL:
+                slot.truth = *number ? VARIANT_TRUE : VARIANT_FALSE;
+                value.vt = declared;
+                byReference ? void(value.pboolVal = &slot.truth) : void(value.boolVal = slot.truth);
+                return true;
+            default:
+                return false;
+            }
+        }
+        const std::wstring &text = std::get<std::wstring>(argument);
+        if (base != VT_BSTR)
+            return false;
+        slot.text = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        value.vt = declared;
+        byReference ? void(value.pbstrVal = &slot.text) : void(value.bstrVal = slot.text);
+        return true;
+    }
 
-VARIANT byRef(LONG *number)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4 | VT_BYREF;
-    v.plVal = number;
-    return v;
-}
+    ComPtr<IDispatch> m_object;
+    ComPtr<ITypeInfo> m_type;
+    std::vector<std::pair<std::wstring, MEMBERID>> m_ids;
+};
 
-VARIANT byValue(BSTR text)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+/// Retries calls UI-View32 rejects while it is busy, and gives up on one it does not answer.
+class CallFilter final : public IMessageFilter
 {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = text;
-    return v;
-}
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+            *object = static_cast<IMessageFilter *>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // One filter for the whole program: it is never deleted.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsed, DWORD rejection) override
+    {
+        return rejection == SERVERCALL_RETRYLATER && elapsed < kCallLimitMs ? kRetryDelayMs : DWORD(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD elapsed, DWORD) override
+    {
+        return elapsed > kCallLimitMs ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
+    }
+};
+
+#pragma GCC diagnostic pop
 
 // COM interfaces have no virtual destructor by design: objects end through Release, and this final
 // class deletes itself as what it is.
@@ -172,8 +321,13 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *,
                                      UINT *) override
     {
-        if (id == m_event && m_handler)
-            m_handler();
+        if (id != m_event || !m_handler)
+            return S_OK;
+        // The handler may end the subscription that holds this sink; the sink lives until it returns.
+        AddRef();
+        const std::function<void()> handler = m_handler;
+        handler();
+        Release();
         return S_OK;
     }
 
@@ -203,11 +357,16 @@ public:
     }
     ~Subscription()
     {
+        // An event that comes while unsubscribing must find no handler of the object that is going.
+        m_sink->setHandler({});
         if (m_point && m_cookie)
             m_point->Unadvise(m_cookie);
     }
     Subscription(const Subscription &) = delete;
     Subscription &operator=(const Subscription &) = delete;
+
+    /// Whether the object took the subscription.
+    bool active() const { return m_cookie != 0; }
 
     void setHandler(std::function<void()> handler) { m_sink->setHandler(std::move(handler)); }
 
@@ -217,42 +376,66 @@ private:
     DWORD m_cookie = 0;
 };
 
-std::optional<short> shortProperty(IDispatch *object, const wchar_t *name)
+std::optional<short> shortProperty(TypedObject &object, const wchar_t *name)
 {
     Variant result;
-    if (!invoke(object, name, DISPATCH_PROPERTYGET, {}, &result.value)
+    if (!object.call(name, DISPATCH_PROPERTYGET, {}, &result.value)
         || FAILED(VariantChangeType(&result.value, &result.value, 0, VT_I2)))
         return std::nullopt;
     return result.value.iVal;
 }
 
-} // namespace
-
-struct Application::Impl
+/// The COM apartment of the UI thread, with the call filter: started by the application object and
+/// ended after the last object of UI-View32's was let go, its map included.
+class Apartment
 {
-    ComPtr<IDispatch> object;
-    Subscription closing;
-    bool comStarted;
-
-    Impl(IDispatch *created, bool started)
-        : object(created)
-        , closing(created, kApplicationEvents, kClosingEvent)
-        , comStarted(started)
-    { }
-    ~Impl()
+public:
+    Apartment()
+        : m_started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
     {
-        if (comStarted)
+        static CallFilter filter;
+        CoRegisterMessageFilter(&filter, &m_previousFilter);
+    }
+    ~Apartment()
+    {
+        IMessageFilter *ours = nullptr;
+        CoRegisterMessageFilter(m_previousFilter, &ours);
+        if (m_started)
             CoUninitialize();
     }
+    Apartment(const Apartment &) = delete;
+    Apartment &operator=(const Apartment &) = delete;
+
+private:
+    bool m_started;
+    IMessageFilter *m_previousFilter = nullptr;
+};
+
+} // namespace
+
+// The apartment comes first in each, so that it ends last, after the proxies are released.
+struct Application::Impl
+{
+    std::shared_ptr<Apartment> apartment;
+    TypedObject object;
+    Subscription closing;
+
+    Impl(std::shared_ptr<Apartment> started, IDispatch *created)
+        : apartment(std::move(started))
+        , object(created, kApplicationInterface)
+        , closing(created, kApplicationEvents, kClosingEvent)
+    { }
 };
 
 struct Map::Impl
 {
-    ComPtr<IDispatch> object;
+    std::shared_ptr<Apartment> apartment;
+    TypedObject object;
     Subscription changed;
 
-    explicit Impl(IDispatch *map)
-        : object(map)
+    Impl(std::shared_ptr<Apartment> shared, IDispatch *map)
+        : apartment(std::move(shared))
+        , object(map, kMapInterface)
         , changed(map, kMapEvents, kMapChangedEvent)
     { }
 };
@@ -260,16 +443,16 @@ struct Map::Impl
 std::unique_ptr<Application> Application::create()
 {
     // The UI thread is a single-threaded apartment, so events arrive through its message loop.
-    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const bool comStarted = SUCCEEDED(started);
-    IDispatch *object = nullptr;
+    auto apartment = std::make_shared<Apartment>();
+    ComPtr<IDispatch> object;
     if (FAILED(CoCreateInstance(kApplicationClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                reinterpret_cast<void **>(&object)))) {
-        if (comStarted)
-            CoUninitialize();
+                                reinterpret_cast<void **>(object.out()))))
         return nullptr;
-    }
-    return std::unique_ptr<Application>(new Application(std::make_unique<Impl>(object, comStarted)));
+    auto impl = std::make_unique<Impl>(apartment, object.get());
+    // Without its closing event the window would outlive UI-View32 unawares: that is no link.
+    if (!impl->object || !impl->closing.active())
+        return nullptr;
+    return std::unique_ptr<Application>(new Application(std::move(impl)));
 }
 
 Application::Application(std::unique_ptr<Impl> impl)
@@ -281,25 +464,22 @@ Application::~Application() = default;
 std::unique_ptr<Map> Application::currentMap()
 {
     Variant result;
-    if (!invoke(d->object.get(), L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value)
-        || result.value.vt != VT_DISPATCH || !result.value.pdispVal)
+    if (!d->object.call(L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value)
+        || (result.value.vt != VT_DISPATCH && result.value.vt != VT_UNKNOWN) || !result.value.pdispVal)
         return nullptr;
-    IDispatch *map = result.value.pdispVal;
-    map->AddRef();
-    return std::make_unique<Map>(std::make_unique<Map::Impl>(map));
+    ComPtr<IDispatch> map;
+    if (FAILED(result.value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(map.out()))))
+        return nullptr;
+    auto impl = std::make_unique<Map::Impl>(d->apartment, map.get());
+    if (!impl->object || !impl->changed.active())
+        return nullptr;
+    return std::make_unique<Map>(std::move(impl));
 }
 
 bool Application::sendAprsMessage(const std::wstring &addressee, const std::wstring &path, long count,
                                   const std::wstring &kind, const std::wstring &text)
 {
-    Bstr to(addressee);
-    Bstr via(path);
-    LONG times = count;
-    Bstr type(kind);
-    Bstr message(text);
-    return invoke(d->object.get(), L"sendAprsMessage", DISPATCH_METHOD,
-                  {byRef(&to.value), byRef(&via.value), byRef(&times), byRef(&type.value), byValue(message.value)},
-                  nullptr);
+    return d->object.call(L"sendAprsMessage", DISPATCH_METHOD, {addressee, path, count, kind, text}, nullptr);
 }
 
 void Application::onClosing(std::function<void()> handler)
@@ -315,19 +495,9 @@ Map::~Map() = default;
 
 std::optional<bool> Map::copyMapToClipboard(long width, long height)
 {
-    LONG left = 0;
-    LONG top = 0;
-    LONG w = width;
-    LONG h = height;
-    Bstr empty(std::wstring{});
-    LONG zero1 = 0;
-    LONG zero2 = 0;
-    LONG zero3 = 0;
     Variant result;
-    if (!invoke(d->object.get(), L"copyMapToClipboard", DISPATCH_METHOD,
-                {byRef(&left), byRef(&top), byRef(&w), byRef(&h), byRef(&empty.value), byRef(&zero1), byRef(&zero2),
-                 byRef(&zero3)},
-                &result.value)
+    if (!d->object.call(L"copyMapToClipboard", DISPATCH_METHOD, {0L, 0L, width, height, std::wstring(), 0L, 0L, 0L},
+                        &result.value)
         || FAILED(VariantChangeType(&result.value, &result.value, 0, VT_BOOL)))
         return std::nullopt;
     return result.value.boolVal != VARIANT_FALSE;
@@ -336,7 +506,7 @@ std::optional<bool> Map::copyMapToClipboard(long width, long height)
 std::optional<std::wstring> Map::mapFileName()
 {
     Variant result;
-    if (!invoke(d->object.get(), L"mapFileName", DISPATCH_PROPERTYGET, {}, &result.value)
+    if (!d->object.call(L"mapFileName", DISPATCH_PROPERTYGET, {}, &result.value)
         || FAILED(VariantChangeType(&result.value, &result.value, 0, VT_BSTR)))
         return std::nullopt;
     return std::wstring(result.value.bstrVal, SysStringLen(result.value.bstrVal));
@@ -344,12 +514,12 @@ std::optional<std::wstring> Map::mapFileName()
 
 std::optional<short> Map::mapHeight()
 {
-    return shortProperty(d->object.get(), L"mapHeight");
+    return shortProperty(d->object, L"mapHeight");
 }
 
 std::optional<short> Map::mapWidth()
 {
-    return shortProperty(d->object.get(), L"mapWidth");
+    return shortProperty(d->object, L"mapWidth");
 }
 
 void Map::onChanged(std::function<void()> handler)

@@ -10,7 +10,10 @@ public:
     explicit ComMap(std::unique_ptr<uiviewcom::Map> map)
         : m_map(std::move(map))
     {
-        m_map->onChanged([this] { Q_EMIT MapHasChanged(); });
+        // The event comes inside UI-View32's own outgoing call; it is handled once that call has
+        // returned, one after another on this thread, and not at all once this map is gone.
+        m_map->onChanged(
+            [this] { QMetaObject::invokeMethod(this, [this] { Q_EMIT MapHasChanged(); }, Qt::QueuedConnection); });
     }
 
     std::optional<bool> copyMapToClipboard(int width, int height) override
@@ -35,7 +38,8 @@ public:
     explicit ComApplication(std::unique_ptr<uiviewcom::Application> application)
         : m_application(std::move(application))
     {
-        m_application->onClosing([this] { Q_EMIT UIView32IsClosing(); });
+        m_application->onClosing(
+            [this] { QMetaObject::invokeMethod(this, [this] { Q_EMIT UIView32IsClosing(); }, Qt::QueuedConnection); });
     }
 
     std::unique_ptr<UiViewMap> currentMap() override
