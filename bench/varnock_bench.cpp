@@ -24,11 +24,11 @@
 #include <QTest>
 
 #include <algorithm>
-#include <tuple>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <tuple>
 #include <vector>
 
 namespace {

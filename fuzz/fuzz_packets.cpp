@@ -1,7 +1,7 @@
 // Packets as servers pass them: any bytes are read without failing, a position is always on the
 // globe, the header fields are the line's own bytes, and the engine evaluates every kind for them.
-#include "packets/core/filterengine.h"
 #include "fuzzsupport.h"
+#include "packets/core/filterengine.h"
 
 #include <cmath>
 

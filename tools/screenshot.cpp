@@ -5,8 +5,8 @@
 // with traffic injected, for the README):
 //   varnock_screenshot docs/live.png live HOST:PORT SECONDS
 #include "app/gui/form1.h"
-#include "aprsis/gui/livewindow.h"
 #include "app/gui/textviewer.h"
+#include "aprsis/gui/livewindow.h"
 #include "base/gui/dialogs.h"
 #include "uiview/core/uiviewlink.h"
 
@@ -14,9 +14,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -27,8 +27,9 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     const bool live = argc == 5 && qstrcmp(argv[2], "live") == 0;
     if (argc != 2 && argc != 3 && !live) {
-        std::fprintf(stderr, "usage: varnock_screenshot FILE.png [PAGE]\n"
-                             "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n");
+        std::fprintf(stderr,
+                     "usage: varnock_screenshot FILE.png [PAGE]\n"
+                     "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n");
         return 2;
     }
     QtDialogs dialogs;

@@ -9,10 +9,9 @@
 //                                and when UI-View32 is busy
 #include "uiview/win/comautomation.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <string>
+#include <windows.h>
 
 namespace {
 

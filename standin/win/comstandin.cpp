@@ -11,15 +11,14 @@
 //   change-during-unadvise   raise MapHasChanged inside the next Unadvise of the map's events
 //   busy          reject incoming calls for a second and a half, as UI-View32 does behind a modal box
 //   uiview32-standin.exe /regserver | /unregserver   records or removes the classes and the type library
-#include <windows.h>
-#include <ole2.h>
-#include <olectl.h>
-
 #include "uiview32.h"
 
 #include <cstdio>
 #include <map>
+#include <ole2.h>
+#include <olectl.h>
 #include <string>
+#include <windows.h>
 
 namespace {
 
@@ -87,8 +86,8 @@ public:
         for (auto &[cookie, sink] : sinks) {
             sink->AddRef();
             DISPPARAMS none{nullptr, nullptr, 0, 0};
-            const HRESULT result = sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
-                                                nullptr, nullptr);
+            const HRESULT result
+                = sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
             if (FAILED(result))
                 log(std::string("  ") + name + " not delivered");
             sink->Release();

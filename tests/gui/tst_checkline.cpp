@@ -128,13 +128,13 @@ void TestCheckLine::commandLine_data()
                               "drop\t\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
                            << u"b/G*: 1 passed\n-t/o: 1 removed\nr/95/0/1: ignored, as servers ignore it\n"
                               "4 packets, 1 passed\n"_s;
-    QTest::newRow("match, from the login call") << QStringList{u"--match"_s, u"m/10"_s, u"--call"_s, u"g4abc"_s, capture}
-                                                << 0
-                                                << u"pass\tm/10\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"
-                                                   "pass\tm/10\tG4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\n"
-                                                   "drop\t\tM0XYZ>APRS:>hi\n"
-                                                   "pass\tm/10\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
-                                                << u"4 packets, 3 passed"_s;
+    QTest::newRow("match, from the login call")
+        << QStringList{u"--match"_s, u"m/10"_s, u"--call"_s, u"g4abc"_s, capture} << 0
+        << u"pass\tm/10\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"
+           "pass\tm/10\tG4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\n"
+           "drop\t\tM0XYZ>APRS:>hi\n"
+           "pass\tm/10\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
+        << u"4 packets, 3 passed"_s;
     QTest::newRow("match, no such file") << QStringList{u"--match"_s, u"b/G*"_s, folder.filePath(u"none"_s)} << 1
                                          << QString() << u"Cannot read"_s;
     QTest::newRow("match, two files") << QStringList{u"--match"_s, u"b/G*"_s, capture, capture} << 2 << QString()
@@ -182,8 +182,8 @@ void TestCheckLine::helpListsTheForms()
         QTextStream errStream(&err);
         QCOMPARE(runCommandLine({u"varnock"_s, option}, outStream, errStream), std::optional<int>(0));
         outStream.flush();
-        for (const QString &form : {u"--check <LINE>"_s, u"--explain <LINE>"_s, u"--decode <LINE>"_s, u"--live <LINE>"_s,
-                                    u"--match <LINE>"_s, u"--version"_s})
+        for (const QString &form : {u"--check <LINE>"_s, u"--explain <LINE>"_s, u"--decode <LINE>"_s,
+                                    u"--live <LINE>"_s, u"--match <LINE>"_s, u"--version"_s})
             QVERIFY2(out.contains(form), qPrintable(out));
         QVERIFY(err.isEmpty());
     }

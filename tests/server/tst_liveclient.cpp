@@ -103,7 +103,6 @@ void TestLiveClient::failuresAreSentences()
     QCOMPARE(failed.first().first().toString(), sentence.contains(u"%1"_s) ? sentence.arg(port) : sentence);
 }
 
-
 void TestLiveClient::liveCommandPrintsWhatTheServerPasses()
 {
     const QByteArray filter = "b/G4*";

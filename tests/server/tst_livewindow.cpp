@@ -187,7 +187,8 @@ void TestLiveWindow::showsWhatTheServerPasses()
     bench.dialogs.answer(savedPath);
     bench.find<QPushButton>(u"live_analyse"_s)->click();
     QCOMPARE(bench.table()->rowCount(), passed.size() - byTheServer);
-    QVERIFY2(bench.status().endsWith(u"%1 packets, %2 pass the line"_s.arg(passed.size()).arg(passed.size() - byTheServer)),
+    QVERIFY2(bench.status().endsWith(
+                 u"%1 packets, %2 pass the line"_s.arg(passed.size()).arg(passed.size() - byTheServer)),
              qPrintable(bench.status()));
 
     // Server and callsign are remembered, the passcode only when asked.
@@ -244,8 +245,9 @@ void TestLiveWindow::reconnectsWhenTheServerIsBack()
     m_server.stop();
     QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(u"The server closed the connection. Reconnecting in 1 s..."_s),
                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        bench.status().startsWith(u"Connection refused by 127.0.0.1:%1. Reconnecting in"_s.arg(m_server.port())), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(
+                                 u"Connection refused by 127.0.0.1:%1. Reconnecting in"_s.arg(m_server.port())),
+                             10000);
     QString error;
     QVERIFY2(m_server.restart(&error), qPrintable(error));
     QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(u"Logged in as N0CALL"_s), 40000);
@@ -271,7 +273,8 @@ void TestLiveWindow::leavesAServerThatFallsSilent()
     bench.find<QLineEdit>(u"live_call"_s)->setText(u"N0CALL"_s);
     bench.window->setSilenceLimit(500);
     bench.find<QPushButton>(u"live_connect"_s)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(u"No traffic from the server for 0.5 s. Reconnecting in 1 s..."_s),
+    QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(
+                                 u"No traffic from the server for 0.5 s. Reconnecting in 1 s..."_s),
                              5000);
     QTRY_COMPARE(bench.shown(), QByteArrayList{awkward});
     QCOMPARE(bench.table()->index(0, LivePacketModel::Text).data().toString(),

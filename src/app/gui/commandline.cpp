@@ -131,7 +131,7 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
 {
     QFile capture;
     const bool opened = path.isEmpty() || path == u"-" ? capture.open(stdin, QIODevice::ReadOnly)
-                                                      : (capture.setFileName(path), capture.open(QIODevice::ReadOnly));
+                                                       : (capture.setFileName(path), capture.open(QIODevice::ReadOnly));
     if (!opened) {
         err << QStringLiteral("Cannot read %1: %2").arg(path, capture.errorString()) << Qt::endl;
         return 1;
@@ -220,7 +220,8 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
                                                   "packet; what each fragment did goes to standard error."),
                                    QStringLiteral("LINE"));
     parser.addOptions({help, version, check, explain, decode, live, match, server, call, passcode, seconds});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The capture for --match."), QStringLiteral("[FILE|-]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The capture for --match."),
+                                 QStringLiteral("[FILE|-]"));
 
     const auto usageError = [&](const QString &problem) {
         err << "varnock: " << problem << "\n\n" << parser.helpText();

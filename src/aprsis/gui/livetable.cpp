@@ -129,8 +129,9 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
     case Distance:
         if (!s.position || !m_centre)
             return QString();
-        return QString::number(
-            DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude, s.position->longitude), 'f', 1);
+        return QString::number(DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude,
+                                          s.position->longitude),
+                               'f', 1);
     case Text:
         return packetText(s.body.toByteArray());
     default:
@@ -142,7 +143,7 @@ QVariant LivePacketModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *const titles[ColumnCount] = {"Time", "Fragment", "Source", "Destination", "Path",
-                                                    "Kind", "Position", "km",     "Text"};
+    static const char *const titles[ColumnCount]
+        = {"Time", "Fragment", "Source", "Destination", "Path", "Kind", "Position", "km", "Text"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
 }

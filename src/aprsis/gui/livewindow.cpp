@@ -458,8 +458,9 @@ void LiveWindow::showTally()
     const auto fill = [&](QTreeWidgetItem *item, const Tally &tally) {
         item->setText(2, QString::number(tally.packets));
         item->setText(3, m_analysed ? QStringLiteral("-") : QString::number(tally.perMinute.perMinute(now)));
-        item->setText(4, m_tallied == 0 ? QString()
-                                        : QStringLiteral("%1%").arg(100.0 * tally.packets / m_tallied, 0, 'f', 1));
+        item->setText(4,
+                      m_tallied == 0 ? QString()
+                                     : QStringLiteral("%1%").arg(100.0 * tally.packets / m_tallied, 0, 'f', 1));
         for (int column = 2; column < 5; ++column)
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     };
@@ -477,8 +478,9 @@ void LiveWindow::showTally()
     if (!serverRow) {
         serverRow = new QTreeWidgetItem(m_fragments, {QStringLiteral("(by the server)")});
         serverRow->setData(0, Qt::UserRole + 1, true);
-        serverRow->setToolTip(0, QStringLiteral("Packets the server sent that no fragment explains here: it knew a "
-                                                "position Varnock has not seen, or passed them by its own rules."));
+        serverRow->setToolTip(0,
+                              QStringLiteral("Packets the server sent that no fragment explains here: it knew a "
+                                             "position Varnock has not seen, or passed them by its own rules."));
     }
     fill(serverRow, *server);
 }

@@ -127,7 +127,8 @@ void readMicE(QByteArrayView destination, QByteArrayView information, AprsPacket
         } else
             return;
     }
-    double latitude = digits[0] * 10 + digits[1] + (digits[2] * 10 + digits[3] + (digits[4] * 10 + digits[5]) / 100) / 60;
+    double latitude
+        = digits[0] * 10 + digits[1] + (digits[2] * 10 + digits[3] + (digits[4] * 10 + digits[5]) / 100) / 60;
     if (!flag[3])
         latitude = -latitude;
 
@@ -173,7 +174,8 @@ std::optional<PacketPosition> nmeaPosition(QByteArrayView sentence)
         const double result = degrees + (number.value - degrees * 100) / 60;
         return hemisphere[0] == negative ? -result : result;
     };
-    return onTheGlobe(read(fields[first], fields[first + 1], 2, 'S'), read(fields[first + 2], fields[first + 3], 3, 'W'));
+    return onTheGlobe(read(fields[first], fields[first + 1], 2, 'S'),
+                      read(fields[first + 2], fields[first + 3], 3, 'W'));
 }
 
 void readHeader(AprsPacket &packet, QByteArrayView header)

@@ -79,7 +79,6 @@ quint32 typesOf(const QString &letters)
 
 } // namespace
 
-
 FilterEngine::FilterEngine(const QString &filterLine, const QByteArray &loginCall)
     : m_loginCall(loginCall)
 {

@@ -42,7 +42,7 @@ public:
 
 private:
     struct Fragment
-        {
+    {
         QChar kind; ///< null for a fragment no server takes
         bool exclusion = false;
         bool strictObjects = false; ///< os/: object names with their blanks

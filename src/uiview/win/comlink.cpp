@@ -12,8 +12,10 @@ public:
     {
         // The event comes inside UI-View32's own outgoing call; it is handled once that call has
         // returned, one after another on this thread, and not at all once this map is gone.
-        m_map->onChanged(
-            [this] { QMetaObject::invokeMethod(this, [this] { Q_EMIT MapHasChanged(); }, Qt::QueuedConnection); });
+        m_map->onChanged([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT MapHasChanged(); }, Qt::QueuedConnection);
+        });
     }
 
     std::optional<bool> copyMapToClipboard(int width, int height) override
@@ -38,8 +40,10 @@ public:
     explicit ComApplication(std::unique_ptr<uiviewcom::Application> application)
         : m_application(std::move(application))
     {
-        m_application->onClosing(
-            [this] { QMetaObject::invokeMethod(this, [this] { Q_EMIT UIView32IsClosing(); }, Qt::QueuedConnection); });
+        m_application->onClosing([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT UIView32IsClosing(); }, Qt::QueuedConnection);
+        });
     }
 
     std::unique_ptr<UiViewMap> currentMap() override
