@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const AprsPacket *inner = summary.inner.get(); inner; inner = inner->inner.get())
         if (inner->position)
             FUZZ_REQUIRE(std::fabs(inner->position->latitude) <= 90 && std::fabs(inner->position->longitude) <= 180);
-    if (const std::optional<PacketPosition> centre = firstRangeCentre(QString::fromLatin1(line)))
+    if (const std::optional<PacketPosition> centre = FilterEngine::firstRangeCentre(QString::fromLatin1(line)))
         FUZZ_REQUIRE(std::fabs(centre->latitude) <= 90 && std::fabs(centre->longitude) <= 180);
     // Fragments of every kind, some measuring from stations the stream itself positions.
     static FilterEngine engine(QStringLiteral("r/51/10/300 a/55/0/45/20 m/50 f/N0CALL/100 t/poimqstunw/N0CALL/10 "

@@ -24,7 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$out/uiview32-standin.exe" "$out/comdriver.exe" "$out/uiview32.tlb" "$work/"
-folder=$(winepath -w "$work" 2>/dev/null || echo "Z:${work//\//\\}")
+# Wine shows the whole file system as drive Z:.
+folder="Z:${work//\//\\}"
 
 # The clipboard and COM's message windows want a display: the whole run has one of its own.
 cat > "$work/run.sh" <<RUN

@@ -126,11 +126,7 @@ const QList<std::pair<QByteArray, QByteArray>> kFilters = {
 
 void TestFilterEngine::initTestCase()
 {
-    const QString missing = AprscServer::missingReason();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    QString error;
-    QVERIFY2(m_server.start(&error), qPrintable(error));
+    VARNOCK_START_APRSC(m_server);
 }
 
 void TestFilterEngine::agreesWithTheServer()

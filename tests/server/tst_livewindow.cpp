@@ -96,11 +96,7 @@ bool settled(RawLogin &reference, LiveWindow *window)
 
 void TestLiveWindow::initTestCase()
 {
-    const QString missing = AprscServer::missingReason();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    QString error;
-    QVERIFY2(m_server.start(&error), qPrintable(error));
+    VARNOCK_START_APRSC(m_server);
 }
 
 void TestLiveWindow::showsWhatTheServerPasses()

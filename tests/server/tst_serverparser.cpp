@@ -122,11 +122,7 @@ private:
 
 void TestServerParser::initTestCase()
 {
-    const QString missing = AprscServer::missingReason();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    QString error;
-    QVERIFY2(m_server.start(&error), qPrintable(error));
+    VARNOCK_START_APRSC(m_server);
 }
 
 void TestServerParser::checkerAgreesWithServer()

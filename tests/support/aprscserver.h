@@ -31,6 +31,17 @@ private:
     bool m_running = false;
 };
 
+/// Starts the server for a test function, or skips it saying why the server cannot be had. A macro,
+/// since skipping and failing must happen in the test function itself.
+#define VARNOCK_START_APRSC(server)                                                                                    \
+    do {                                                                                                               \
+        const QString missing = AprscServer::missingReason();                                                          \
+        if (!missing.isEmpty())                                                                                        \
+            QSKIP(qPrintable(missing));                                                                                \
+        QString error;                                                                                                 \
+        QVERIFY2((server).start(&error), qPrintable(error));                                                           \
+    } while (false)
+
 /// Logs in read-only once for each filter, several at a time, and returns for each the server's
 /// lines up to and including its "# logresp" line (empty when the server did not answer).
 QList<QList<QByteArray>> logInWithFilters(quint16 port, const QList<QByteArray> &filters);

@@ -206,7 +206,9 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
                                   QStringLiteral("LINE"));
     const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("The server for --live."),
                                     QStringLiteral("HOST:PORT"));
-    const QCommandLineOption call(QStringLiteral("call"), QStringLiteral("Your callsign, for --live."),
+    const QCommandLineOption call(QStringLiteral("call"),
+                                  QStringLiteral(
+                                      "Your callsign: the login of --live, what m/ measures from for --match."),
                                   QStringLiteral("CALL"));
     const QCommandLineOption passcode(QStringLiteral("passcode"),
                                       QStringLiteral("The passcode for --live (default -1, unverified)."),

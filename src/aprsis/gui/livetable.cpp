@@ -1,7 +1,7 @@
 #include "aprsis/gui/livetable.h"
 
 #include "aprsis/core/serverlines.h"
-#include "geo/core/coordinates.h"
+#include "packets/core/filterengine.h"
 
 LivePacketModel::LivePacketModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -129,9 +129,7 @@ QVariant LivePacketModel::data(const QModelIndex &index, int role) const
     case Distance:
         if (!s.position || !m_centre)
             return QString();
-        return QString::number(DoDistance(m_centre->latitude, m_centre->longitude, s.position->latitude,
-                                          s.position->longitude),
-                               'f', 1);
+        return QString::number(FilterEngine::distance(*m_centre, *s.position), 'f', 1);
     case Text:
         return packetText(s.body.toByteArray());
     default:

@@ -298,7 +298,7 @@ void LiveWindow::startConnection()
     m_engine->setLine(m_sentLine);
     resetTally();
     showFragments(m_sentLine, FragmentState::Sent);
-    m_model->setCentre(firstRangeCentre(m_sentLine));
+    m_model->setCentre(FilterEngine::firstRangeCentre(m_sentLine));
     m_silence->start(m_silenceLimit);
     showStatus();
 }
@@ -348,7 +348,7 @@ void LiveWindow::sendFilter()
     m_engine->setLine(m_sentLine);
     resetTally();
     showFragments(m_sentLine, FragmentState::Sent);
-    m_model->setCentre(firstRangeCentre(m_sentLine));
+    m_model->setCentre(FilterEngine::firstRangeCentre(m_sentLine));
 }
 
 void LiveWindow::takePacket(const QByteArray &line)
@@ -508,7 +508,7 @@ void LiveWindow::analyseCapture()
     resetTally();
     showFragments(m_filterLine, FragmentState::NotSent);
     m_sent->setText(QStringLiteral("Analysed with: %1").arg(m_filterLine));
-    m_model->setCentre(firstRangeCentre(m_filterLine));
+    m_model->setCentre(FilterEngine::firstRangeCentre(m_filterLine));
     qint64 read = 0;
     QList<LiveRow> rows;
     QByteArray line;

@@ -1,6 +1,5 @@
 #include "packets/core/aprspacket.h"
 
-#include "base/core/filterline.h"
 #include "geo/core/numbers.h"
 
 #include <QIODevice>
@@ -405,24 +404,6 @@ AprsPacket readPacket(const QByteArray &line)
     packet.body = QByteArrayView(packet.line).sliced(colon + 1);
     readBody(packet, 0);
     return packet;
-}
-
-std::optional<PacketPosition> firstRangeCentre(const QString &filterLine)
-{
-    for (const QString &fragment : serverFragments(filterLine)) {
-        if (!fragment.startsWith(QLatin1String("r/")))
-            continue;
-        const QStringList parts = fragment.split(u'/');
-        if (parts.size() < 4)
-            continue;
-        bool latitudeRead = false;
-        bool longitudeRead = false;
-        const double latitude = parts[1].toDouble(&latitudeRead);
-        const double longitude = parts[2].toDouble(&longitudeRead);
-        if (latitudeRead && longitudeRead)
-            return onTheGlobe(latitude, longitude);
-    }
-    return std::nullopt;
 }
 
 QString positionText(const PacketPosition &position)

@@ -80,8 +80,5 @@ bool readCapturedPacket(QIODevice &capture, QByteArray *packet);
 /// Reads a packet. A third-party packet's inner packet is read too, to a depth of a few.
 AprsPacket readPacket(const QByteArray &line);
 
-/// The centre of the first range fragment ("r/lat/lon/km") of a filter line, if it has one.
-std::optional<PacketPosition> firstRangeCentre(const QString &filterLine);
-
 /// A position as the table shows it: "51.4772 N 0.0005 W".
 QString positionText(const PacketPosition &position);

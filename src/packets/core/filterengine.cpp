@@ -155,6 +155,10 @@ void FilterEngine::setLine(const QString &filterLine)
         } else if (head == QLatin1String("os") || (head.size() == 1 && QStringLiteral("bpoduegu").contains(head))) {
             fragment.strictObjects = head == QLatin1String("os");
             fragment.entries = entries();
+            // A prefix is an entry that takes every call it begins.
+            if (head == QLatin1String("p"))
+                for (QByteArray &prefix : fragment.entries)
+                    prefix += '*';
             taken = !fragment.entries.isEmpty();
         }
         if (taken)
@@ -177,6 +181,15 @@ double FilterEngine::distance(const PacketPosition &from, const PacketPosition &
 QByteArray lookupKey(QByteArrayView call)
 {
     return QByteArray::fromRawData(call.data(), call.size());
+}
+
+std::optional<PacketPosition> FilterEngine::firstRangeCentre(const QString &filterLine)
+{
+    for (const Fragment &fragment : FilterEngine(filterLine).m_fragments)
+        if (fragment.kind == u'r' && !fragment.exclusion && std::fabs(fragment.latitude) <= 90
+            && std::fabs(fragment.longitude) <= 180)
+            return PacketPosition{fragment.latitude, fragment.longitude};
+    return std::nullopt;
 }
 
 void FilterEngine::learn(const AprsPacket &packet)
@@ -239,10 +252,7 @@ FilterEngine::Match FilterEngine::matches(const Fragment &f, const AprsPacket &p
     case 'b':
         return yes(anyEntryMatches(packet.source, f.entries));
     case 'p':
-        for (const QByteArray &prefix : f.entries)
-            if (callMatches(packet.source, prefix + '*'))
-                return Match::Yes;
-        return Match::No;
+        return yes(anyEntryMatches(packet.source, f.entries));
     case 'o': {
         if (!packet.is(AprsPacket::Object) && !packet.is(AprsPacket::Item))
             return Match::No;

@@ -40,6 +40,10 @@ public:
     /// Distance in kilometres on the sphere servers measure on.
     static double distance(const PacketPosition &from, const PacketPosition &to);
 
+    /// The centre of the first range fragment ("r/lat/lon/km") of a line, read as the engine reads
+    /// it; nothing when the line has none.
+    static std::optional<PacketPosition> firstRangeCentre(const QString &filterLine);
+
 private:
     struct Fragment
     {
