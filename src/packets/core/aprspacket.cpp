@@ -247,6 +247,8 @@ void readMessage(AprsPacket &packet, QByteArrayView rest)
             packet.name.startsWith("BLN") ? QStringLiteral("Bulletin") : QStringLiteral("Message"));
 }
 
+AprsPacket readAtDepth(const QByteArray &line, int depth);
+
 void readBody(AprsPacket &packet, int depth)
 {
     const QByteArrayView information(packet.body);
@@ -343,21 +345,7 @@ void readBody(AprsPacket &packet, int depth)
     case '}':
         setKind(packet, AprsPacket::ThirdParty, QStringLiteral("Third party"));
         if (depth < kInnerDepth)
-            packet.inner = std::make_shared<const AprsPacket>([&] {
-                AprsPacket inner;
-                inner.line = rest.toByteArray();
-                const qsizetype colon = inner.line.indexOf(':');
-                const qsizetype arrow = inner.line.indexOf('>');
-                if (colon >= 0 && arrow > 0 && arrow < colon) {
-                    inner.hasHeader = true;
-                    readHeader(inner, QByteArrayView(inner.line).first(colon));
-                    inner.body = QByteArrayView(inner.line).sliced(colon + 1);
-                    readBody(inner, depth + 1);
-                } else {
-                    inner.kind = QStringLiteral("Unknown");
-                }
-                return inner;
-            }());
+            packet.inner = std::make_shared<const AprsPacket>(readAtDepth(rest.toByteArray(), depth + 1));
         return;
     case '<':
         setKind(packet, AprsPacket::Capabilities, QStringLiteral("Capabilities"));
@@ -367,6 +355,24 @@ void readBody(AprsPacket &packet, int depth)
     }
     // A position after other text (some trackers put it there) is not one to servers either.
     packet.kind = QStringLiteral("Unknown");
+}
+
+AprsPacket readAtDepth(const QByteArray &line, int depth)
+{
+    AprsPacket packet;
+    packet.line = line;
+    const qsizetype colon = line.indexOf(':');
+    const qsizetype arrow = line.indexOf('>');
+    if (colon < 0 || arrow <= 0 || arrow > colon) {
+        packet.kind = QStringLiteral("Unknown");
+        packet.body = packet.line;
+        return packet;
+    }
+    packet.hasHeader = true;
+    readHeader(packet, QByteArrayView(packet.line).first(colon));
+    packet.body = QByteArrayView(packet.line).sliced(colon + 1);
+    readBody(packet, depth);
+    return packet;
 }
 
 } // namespace
@@ -390,20 +396,7 @@ QString AprsPacket::pathText() const
 
 AprsPacket readPacket(const QByteArray &line)
 {
-    AprsPacket packet;
-    packet.line = line;
-    const qsizetype colon = line.indexOf(':');
-    const qsizetype arrow = line.indexOf('>');
-    if (colon < 0 || arrow <= 0 || arrow > colon) {
-        packet.kind = QStringLiteral("Unknown");
-        packet.body = packet.line;
-        return packet;
-    }
-    packet.hasHeader = true;
-    readHeader(packet, QByteArrayView(packet.line).first(colon));
-    packet.body = QByteArrayView(packet.line).sliced(colon + 1);
-    readBody(packet, 0);
-    return packet;
+    return readAtDepth(line, 0);
 }
 
 QString positionText(const PacketPosition &position)
