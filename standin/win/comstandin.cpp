@@ -347,15 +347,15 @@ public:
 
 #pragma GCC diagnostic pop
 
-/// Rejects incoming calls while the stand-in is told it is busy, as an application behind a modal
-/// box does; the caller is to retry.
-class BusyFilter final : public IMessageFilter
+/// A COM object that lives as long as the program and answers for one interface.
+template<typename Interface, const IID &interfaceId>
+class StaticObject : public Interface
 {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
-            *object = static_cast<IMessageFilter *>(this);
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, interfaceId)) {
+            *object = static_cast<Interface *>(this);
             return S_OK;
         }
         *object = nullptr;
@@ -363,6 +363,13 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
+/// Rejects incoming calls while the stand-in is told it is busy, as an application behind a modal
+/// box does; the caller is to retry.
+class BusyFilter final : public StaticObject<IMessageFilter, IID_IMessageFilter>
+{
+public:
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
     {
         if (GetTickCount() < g_busyUntil) {
@@ -382,20 +389,9 @@ private:
     bool m_told = false;
 };
 
-class Factory final : public IClassFactory
+class Factory final : public StaticObject<IClassFactory, IID_IClassFactory>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory *>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **object) override
     {
         if (outer)
