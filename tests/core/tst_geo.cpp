@@ -27,6 +27,8 @@ private Q_SLOTS:
     void writerAndReaderAgree();
     void leadingNumbers_data();
     void leadingNumbers();
+    void cNumbers_data();
+    void cNumbers();
     void rounding_data();
     void rounding();
     void degreeMinutes_data();
@@ -132,6 +134,42 @@ void TestGeo::leadingNumbers()
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(leadingNumber(text), value);
+}
+
+void TestGeo::cNumbers_data()
+{
+    // As glibc's strtod reads them, which is how the servers read numbers, on every platform.
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("length");
+    QTest::newRow("plain") << u"51.5/0"_s << 51.5 << 4;
+    QTest::newRow("blanks before") << u" \t-.5x"_s << -0.5 << 5;
+    QTest::newRow("hexadecimal") << u"0x10"_s << 16.0 << 4;
+    QTest::newRow("hexadecimal with exponent") << u"0X1.8p1km"_s << 3.0 << 7;
+    QTest::newRow("hexadecimal point first") << u"0x.8"_s << 0.5 << 4;
+    QTest::newRow("0x without digits") << u"0xg"_s << 0.0 << 1;
+    QTest::newRow("begun exponent") << u"1e+"_s << 1.0 << 1;
+    QTest::newRow("exponent") << u"25E-1"_s << 2.5 << 5;
+    QTest::newRow("infinity") << u"-Infinity!"_s << -inf << 9;
+    QTest::newRow("inf") << u"infinit"_s << inf << 3;
+    QTest::newRow("nan with its characters") << u"NaN(0x1_a)b"_s << qQNaN() << 10;
+    QTest::newRow("nan with an unclosed bracket") << u"nan(1"_s << qQNaN() << 3;
+    QTest::newRow("too large") << u"1e400"_s << inf << 5;
+    QTest::newRow("too large without exponent") << u"9"_s.repeated(400) << inf << 400;
+    QTest::newRow("too small") << u"-1e-400"_s << -0.0 << 7;
+    QTest::newRow("no number") << u"-.e5"_s << 0.0 << 0;
+    QTest::newRow("not Latin-1") << u"5\u0665"_s << 5.0 << 1;
+}
+
+void TestGeo::cNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(int, length);
+    const CNumber number = cNumber(text);
+    QCOMPARE(number.value, value);
+    QCOMPARE(number.length, qsizetype(length));
 }
 
 void TestGeo::rounding_data()

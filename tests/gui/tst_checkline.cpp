@@ -192,7 +192,9 @@ void TestCheckLine::helpListsTheForms()
 void TestCheckLine::commandLineReadsStandardInput()
 {
     QProcess varnock;
-    varnock.start(QCoreApplication::applicationDirPath() + u"/varnock"_s, {u"--check"_s, u"-"_s});
+    // Text mode: the platform's own line ends read as "\n".
+    varnock.start(QCoreApplication::applicationDirPath() + u"/varnock"_s, {u"--check"_s, u"-"_s},
+                  QIODevice::ReadWrite | QIODevice::Text);
     QVERIFY(varnock.waitForStarted());
     varnock.write("filter b/G* p/G*\n");
     varnock.closeWriteChannel();

@@ -1,15 +1,30 @@
 #include "support/uiviewinstall.h"
 
+#include "uiview/core/uiview32.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 
 namespace {
 
-QSettings userSettings()
+/// Where the registry holds UI-View32's record, a test changes the user's own: what was recorded
+/// before is put back when the test program ends.
+struct RecordKeeper
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Peak Systems"));
-}
+    RecordKeeper()
+        : before(uiviewRecord()->value(programFolderKey()))
+    { }
+    ~RecordKeeper()
+    {
+        const std::unique_ptr<QSettings> record = uiviewRecord();
+        if (before.isValid())
+            record->setValue(programFolderKey(), before);
+        else
+            record->remove(programFolderKey());
+    }
+    QVariant before;
+};
 
 } // namespace
 
@@ -19,9 +34,12 @@ QString isolateUserSettings()
     static const bool isolated = [] {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+        // Where the native store is the registry, the program's own settings go to the folder too.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
         return true;
     }();
     Q_UNUSED(isolated);
+    static RecordKeeper keeper;
     return settingsFolder.path();
 }
 
@@ -43,9 +61,8 @@ UiViewInstall::~UiViewInstall()
 
 void UiViewInstall::uninstall()
 {
-    QSettings settings = userSettings();
-    settings.remove(QStringLiteral("UI-View32"));
-    settings.sync();
+    isolateUserSettings();
+    uiviewRecord()->remove(programFolderKey());
 }
 
 QString UiViewInstall::folder() const
@@ -55,7 +72,6 @@ QString UiViewInstall::folder() const
 
 void UiViewInstall::record(const QString &folderText)
 {
-    QSettings settings = userSettings();
-    settings.setValue(QStringLiteral("UI-View32/Program Folder"), folderText);
-    settings.sync();
+    isolateUserSettings();
+    uiviewRecord()->setValue(programFolderKey(), folderText);
 }

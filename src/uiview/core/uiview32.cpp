@@ -14,18 +14,30 @@ const QString kLogonKey = QStringLiteral("EXTRA_LOGON_TEXT=");
 
 } // namespace
 
-QString findUIView32()
+std::unique_ptr<QSettings> uiviewRecord()
 {
 #ifdef Q_OS_WIN
     // Where UI-View32's family of programs keeps its per-user settings.
-    const QSettings settings(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Peak Systems\\"
-                                            "UI-View32"),
-                             QSettings::NativeFormat);
-    return settings.value(QStringLiteral("Program Folder")).toString();
+    return std::make_unique<QSettings>(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32"),
+        QSettings::NativeFormat);
 #else
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Peak Systems"));
-    return settings.value(QStringLiteral("UI-View32/Program Folder")).toString();
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Peak Systems"));
 #endif
+}
+
+QString programFolderKey()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("Program Folder");
+#else
+    return QStringLiteral("UI-View32/Program Folder");
+#endif
+}
+
+QString findUIView32()
+{
+    return uiviewRecord()->value(programFolderKey()).toString();
 }
 
 bool isUIView32Installed()

@@ -3,7 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
+
+class QSettings;
+
+/// The store in which UI-View32 records its program folder: the registry on Windows,
+/// "Peak Systems.ini" in the user's settings elsewhere. The folder is under programFolderKey().
+std::unique_ptr<QSettings> uiviewRecord();
+QString programFolderKey();
 
 /// UI-View32's program folder as UI-View32 records it in the user's settings, with its trailing
 /// separator; the empty text when none is recorded. Read afresh on every call.
