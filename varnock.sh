@@ -6,7 +6,9 @@
 #   ./varnock.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   ./varnock.sh bench      install, build and print the benchmark table
 #   ./varnock.sh wincheck   compile the Windows-only COM code against the real Windows headers
-#   ./varnock.sh wintest    run the COM link against the Windows stand-in under Wine
+#   ./varnock.sh winbuild   cross-build Varnock for Windows, its tests, the zip and the installer
+#   ./varnock.sh wintest    run the Windows build under Wine: the test suites, Varnock beside the
+#                           32-bit UI-View32 stand-in, the console, and the installer
 #   ./varnock.sh fuzz       build the libFuzzer targets and run each for FUZZ_SECONDS (default 40)
 #   ./varnock.sh package    build the Debian package build/varnock_VERSION_amd64.deb
 #   ./varnock.sh packagecheck  build it, install it, check what it installed, and remove it again
@@ -40,6 +42,20 @@ build() {
     options=("$@")
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure[@]}"
     cmake --build "$dir" -j"$(nproc)" "${options[@]}"
+}
+
+# Qt for Windows: VARNOCK_QT_WINDOWS, else the ready-built one in the shared folder beside the
+# project, else one built from Debian's source into the user's cache (some 40 minutes, once).
+windows_qt() {
+    if [[ -n ${VARNOCK_QT_WINDOWS:-} ]]; then
+        echo "$VARNOCK_QT_WINDOWS"
+    elif [[ -d ../shared/qt6-mingw/lib/cmake/Qt6 ]]; then
+        realpath ../shared/qt6-mingw
+    else
+        local cache=${XDG_CACHE_HOME:-$HOME/.cache}/varnock/qt6-mingw-6.4.2
+        [[ -d $cache/lib/cmake/Qt6 ]] || tools/build-qt-windows.sh "$cache" >&2
+        echo "$cache"
+    fi
 }
 
 headless_tests() {
@@ -77,9 +93,18 @@ wincheck)
         echo "wincheck: $source compiles against the Windows headers"
     done
     ;;
+winbuild)
+    install_packages g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools qt6-base-dev-tools \
+        libwine-dev nsis zip
+    qt=$(windows_qt)
+    build build-windows -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_PREFIX_PATH="$qt" \
+        -DQT_HOST_PATH=/usr -DVARNOCK_BUILD_BENCH=OFF
+    packaging/windows/package.sh build-windows
+    ;;
 wintest)
-    install_packages g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine64 xvfb xauth
-    standin/win/wintest.sh
+    "$0" winbuild
+    install_packages wine wine64 fonts-wine fonts-dejavu-core xvfb xauth xdotool
+    packaging/windows/wintest.sh build-windows
     ;;
 fuzz)
     install_packages clang libclang-rt-14-dev
