@@ -1,16 +1,33 @@
-// uiview32-standin for Windows: an out-of-process automation server that plays UI-View32's part,
-// so that Varnock's COM link can run for real (under Wine in the tests). It dispatches through the
-// type library of its own IDL, as automation servers written in Visual Basic do, so that a call with
-// the wrong argument kinds fails here as it would against UI-View32. Every call is written to
-// "standin.log" beside the program; commands are read from "standin.cmd" beside it:
-//   map-changed   raise MapHasChanged
-//   change-during-next-copy   raise MapHasChanged inside the next copyMapToClipboard, before it returns
-//   close         raise UIView32IsClosing and end
-//   exit          end at once, as a crashed UI-View32
+// uiview32-standin for Windows: an out-of-process automation server that plays UI-View32's part, so
+// that Varnock's COM link runs for real (under Wine in the tests). It is built as a 32-bit program,
+// as UI-View32 is, and dispatches through the type library of its own IDL, as automation servers
+// written in Visual Basic do, so that a call with the wrong argument kinds fails here as it would
+// against UI-View32. Every call is written to "standin.log" in its folder.
+//
+//   uiview32-standin --folder DIR --map IMAGE.bmp [--no-register]
+//       serves for DIR, which it records as UI-View32's folder (unless --no-register) until it ends,
+//       shows the map IMAGE.bmp (the information file IMAGE.inf beside it), prints
+//       "uiview32-standin: serving ..." once it serves and "ADDRESSEE: TEXT" for every message it is
+//       asked to send, and takes commands on standard input (the end of input closes it).
+//   uiview32-standin -Embedding
+//       as COM starts it for a client: the program's own folder, a blank map of 640 x 480, and the
+//       commands read from "standin.cmd" in that folder ten times a second.
+//   uiview32-standin /regserver [32|both|without-typelib]   records the class and the type library
+//       for 32-bit programs only (as a 32-bit program does; the default), in both registry views, or
+//       the class alone
+//   uiview32-standin /unregserver
+//
+// Commands:
+//   map IMAGE.bmp   show another map and raise MapHasChanged
+//   map-changed     raise MapHasChanged
+//   close           raise UIView32IsClosing and end
+//   exit            end at once, as a crashed UI-View32
+//   die             end at once inside the next call
+//   busy MS         reject incoming calls for MS milliseconds, as UI-View32 does behind a modal box
+//   hang MS         answer the next call only after MS milliseconds, as a hung UI-View32
 //   refuse-advise   refuse the next subscription to events
-//   change-during-unadvise   raise MapHasChanged inside the next Unadvise of the map's events
-//   busy          reject incoming calls for a second and a half, as UI-View32 does behind a modal box
-//   uiview32-standin.exe /regserver | /unregserver   records or removes the classes and the type library
+//   change-during-next-copy   raise MapHasChanged inside the next copyMapToClipboard
+//   change-during-unadvise    raise MapHasChanged inside the next Unadvise of the map's events
 #include "uiview32.h"
 
 #include <cstdio>
@@ -30,19 +47,18 @@ const IID kMapEvents = {0x33CFA049, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xD
 const GUID kTypeLibrary = {0x33CFA0C0, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
 constexpr DISPID kClosingEvent = 3;
 constexpr DISPID kMapChangedEvent = 1;
+constexpr UINT kCommandMessage = WM_APP + 1;
+const wchar_t kRecordKey[] = L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32";
 
-std::wstring g_folder; // the program's folder, with its final separator
+std::wstring g_program; // this program's folder, with its final separator
 ITypeLib *g_typeLibrary = nullptr;
 FILE *g_log = nullptr;
 bool g_changeDuringCopy = false;
 bool g_refuseAdvise = false;
 bool g_changeDuringUnadvise = false;
+bool g_dieInNextCall = false;
+DWORD g_hangNextCall = 0;
 DWORD g_busyUntil = 0;
-
-std::wstring beside(const wchar_t *name)
-{
-    return g_folder + name;
-}
 
 std::string narrow(const wchar_t *text, UINT length)
 {
@@ -57,6 +73,14 @@ std::string quoted(BSTR text)
     return '"' + narrow(text ? text : L"", text ? SysStringLen(text) : 0) + '"';
 }
 
+std::wstring wide(const std::string &text)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), length);
+    return out;
+}
+
 void log(const std::string &line)
 {
     if (!g_log)
@@ -64,6 +88,73 @@ void log(const std::string &line)
     std::fprintf(g_log, "%s\n", line.c_str());
     std::fflush(g_log);
 }
+
+/// What UI-View32 tells of itself before each call returns: a hung or a dying UI-View32.
+void answerCall()
+{
+    if (g_dieInNextCall) {
+        log("die");
+        ExitProcess(3);
+    }
+    if (g_hangNextCall) {
+        const DWORD hang = g_hangNextCall;
+        g_hangNextCall = 0;
+        log("hang");
+        Sleep(hang);
+    }
+}
+
+/// The map UI-View32 shows: a bitmap and the file it came from.
+struct MapPicture
+{
+    HBITMAP bitmap = nullptr;
+    LONG width = 640;
+    LONG height = 480;
+    std::wstring path = L"C:\\UIView32\\MAPS\\sample.gif";
+
+    /// Loads a Windows bitmap file; false, keeping the map, when it cannot be read.
+    bool load(const std::wstring &file)
+    {
+        auto *loaded = static_cast<HBITMAP>(
+            LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        BITMAP facts{};
+        if (!loaded || !GetObjectW(loaded, sizeof facts, &facts)) {
+            if (loaded)
+                DeleteObject(loaded);
+            return false;
+        }
+        if (bitmap)
+            DeleteObject(bitmap);
+        bitmap = loaded;
+        width = facts.bmWidth;
+        height = facts.bmHeight;
+        path = file;
+        return true;
+    }
+
+    /// The map drawn at the size asked for, as a bitmap for the clipboard.
+    HBITMAP picture(LONG wantedWidth, LONG wantedHeight) const
+    {
+        if (!bitmap)
+            return CreateBitmap(wantedWidth, wantedHeight, 1, 32, nullptr);
+        HDC screen = GetDC(nullptr);
+        HBITMAP out = CreateCompatibleBitmap(screen, wantedWidth, wantedHeight);
+        HDC from = CreateCompatibleDC(screen);
+        HDC to = CreateCompatibleDC(screen);
+        HGDIOBJ oldFrom = SelectObject(from, bitmap);
+        HGDIOBJ oldTo = SelectObject(to, out);
+        SetStretchBltMode(to, COLORONCOLOR);
+        StretchBlt(to, 0, 0, wantedWidth, wantedHeight, from, 0, 0, width, height, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        ReleaseDC(nullptr, screen);
+        return out;
+    }
+};
+
+MapPicture g_picture;
 
 // COM objects end through Release; the classes here are final and delete themselves as what they are.
 #pragma GCC diagnostic push
@@ -279,12 +370,13 @@ public:
         std::snprintf(text, sizeof text, "call copyMapToClipboard(%ld, %ld, %ld, %ld, %s, %d, %d, %d)", long(*left),
                       long(*top), long(*width), long(*height), quoted(*caption).c_str(), *first, *second, *third);
         log(text);
+        answerCall();
         if (g_changeDuringCopy) {
             g_changeDuringCopy = false;
             events().raise(kMapChangedEvent, "MapHasChanged");
         }
         *copied = VARIANT_FALSE;
-        HBITMAP picture = CreateBitmap(*width, *height, 1, 32, nullptr);
+        HBITMAP picture = *width > 0 && *height > 0 ? g_picture.picture(*width, *height) : nullptr;
         if (picture && OpenClipboard(nullptr)) {
             EmptyClipboard();
             if (SetClipboardData(CF_BITMAP, picture))
@@ -300,19 +392,22 @@ public:
     HRESULT STDMETHODCALLTYPE get_mapFileName(BSTR *path) override
     {
         log("call mapFileName");
-        *path = SysAllocString(L"C:\\UIView32\\MAPS\\sample.gif");
+        answerCall();
+        *path = SysAllocString(g_picture.path.c_str());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_mapHeight(short *pixels) override
     {
         log("call mapHeight");
-        *pixels = 480;
+        answerCall();
+        *pixels = short(g_picture.height);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_mapWidth(short *pixels) override
     {
         log("call mapWidth");
-        *pixels = 640;
+        answerCall();
+        *pixels = short(g_picture.width);
         return S_OK;
     }
 };
@@ -333,6 +428,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_currentMap(_Map **map) override
     {
         log("call currentMap");
+        answerCall();
         g_map->AddRef();
         *map = g_map;
         return S_OK;
@@ -341,6 +437,12 @@ public:
     {
         log("call sendAprsMessage(" + quoted(*addressee) + ", " + quoted(*path) + ", " + std::to_string(*count) + ", "
             + quoted(*kind) + ", " + quoted(text) + ")");
+        answerCall();
+        // What the tests read: the message as UI-View32 would put it on the air.
+        const BSTR to = *addressee;
+        std::printf("%s: %s\n", narrow(to ? to : L"", to ? SysStringLen(to) : 0).c_str(),
+                    narrow(text ? text : L"", text ? SysStringLen(text) : 0).c_str());
+        std::fflush(stdout);
         return S_OK;
     }
 };
@@ -405,74 +507,188 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
-/// Reads and empties the command file; false when the stand-in is to end.
-bool runCommands()
+/// Runs one command; false when the stand-in is to end.
+bool runCommand(const std::string &command)
 {
-    const std::wstring path = beside(L"standin.cmd");
+    const std::size_t blank = command.find(' ');
+    const std::string verb = command.substr(0, blank);
+    const std::string argument = blank == std::string::npos ? std::string() : command.substr(blank + 1);
+    const DWORD milliseconds = DWORD(std::strtoul(argument.c_str(), nullptr, 10));
+    if (verb == "map" && !argument.empty()) {
+        if (!g_picture.load(wide(argument)))
+            std::fprintf(stderr, "uiview32-standin: cannot read the map %s\n", argument.c_str());
+        g_map->events().raise(kMapChangedEvent, "MapHasChanged");
+    } else if (verb == "map-changed") {
+        g_map->events().raise(kMapChangedEvent, "MapHasChanged");
+    } else if (verb == "change-during-next-copy") {
+        g_changeDuringCopy = true;
+    } else if (verb == "refuse-advise") {
+        g_refuseAdvise = true;
+    } else if (verb == "change-during-unadvise") {
+        g_changeDuringUnadvise = true;
+    } else if (verb == "busy") {
+        g_busyUntil = GetTickCount() + (milliseconds ? milliseconds : 1500);
+    } else if (verb == "hang") {
+        g_hangNextCall = milliseconds;
+    } else if (verb == "die") {
+        g_dieInNextCall = true;
+    } else if (verb == "close") {
+        for (auto &[application, alive] : std::map(g_applications))
+            application->events().raise(kClosingEvent, "UIView32IsClosing");
+        return false;
+    } else if (verb == "exit") {
+        log("exit");
+        std::fflush(stdout);
+        ExitProcess(0);
+    } else if (!verb.empty()) {
+        std::fprintf(stderr, "uiview32-standin: unknown command %s\n", command.c_str());
+    }
+    return true;
+}
+
+/// Reads and empties the command file; false when the stand-in is to end.
+bool runCommandFile()
+{
+    const std::wstring path = g_program + L"standin.cmd";
     FILE *file = _wfopen(path.c_str(), L"rb");
     if (!file)
         return true;
-    char line[128];
+    char line[512];
     bool goOn = true;
-    while (std::fgets(line, sizeof line, file)) {
+    while (goOn && std::fgets(line, sizeof line, file)) {
         std::string command(line);
         while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
             command.pop_back();
-        if (command == "map-changed")
-            g_map->events().raise(kMapChangedEvent, "MapHasChanged");
-        else if (command == "change-during-next-copy")
-            g_changeDuringCopy = true;
-        else if (command == "refuse-advise")
-            g_refuseAdvise = true;
-        else if (command == "change-during-unadvise")
-            g_changeDuringUnadvise = true;
-        else if (command == "busy")
-            g_busyUntil = GetTickCount() + 1500;
-        else if (command == "close") {
-            for (auto &[application, alive] : std::map(g_applications))
-                application->events().raise(kClosingEvent, "UIView32IsClosing");
-            goOn = false;
-        } else if (command == "exit") {
-            log("exit");
-            std::fclose(file);
-            _wremove(path.c_str());
-            ExitProcess(0);
-        }
+        goOn = runCommand(command);
     }
     std::fclose(file);
     _wremove(path.c_str());
     return goOn;
 }
 
-bool setKey(HKEY root, const std::wstring &key, const std::wstring &value)
+/// Standard input is read on a thread of its own and each line handed to the main thread, whose
+/// message loop also serves COM; the end of input closes.
+DWORD WINAPI readCommands(void *mainThread)
 {
-    return RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                           DWORD((value.size() + 1) * sizeof(wchar_t)))
-        == ERROR_SUCCESS;
+    char line[1024];
+    while (std::fgets(line, sizeof line, stdin)) {
+        auto *command = new std::string(line);
+        while (!command->empty() && (command->back() == '\n' || command->back() == '\r'))
+            command->pop_back();
+        PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(mainThread)), kCommandMessage, 0,
+                           reinterpret_cast<LPARAM>(command));
+    }
+    PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(mainThread)), kCommandMessage, 0,
+                       reinterpret_cast<LPARAM>(new std::string("close")));
+    return 0;
 }
 
-int registerServer(bool add)
+/// UI-View32's folder in the user's settings, while this stand-in serves; what was recorded before
+/// is put back when it ends.
+class FolderRecord
+{
+public:
+    explicit FolderRecord(const std::wstring &folder)
+    {
+        wchar_t before[MAX_PATH * 2];
+        DWORD size = sizeof before;
+        m_had = RegGetValueW(HKEY_CURRENT_USER, kRecordKey, L"Program Folder", RRF_RT_REG_SZ, nullptr, before, &size)
+            == ERROR_SUCCESS;
+        if (m_had)
+            m_before = before;
+        set(folder);
+    }
+    ~FolderRecord()
+    {
+        if (m_had)
+            set(m_before);
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kRecordKey, L"Program Folder");
+    }
+    FolderRecord(const FolderRecord &) = delete;
+    FolderRecord &operator=(const FolderRecord &) = delete;
+
+private:
+    static void set(const std::wstring &folder)
+    {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kRecordKey, L"Program Folder", REG_SZ, folder.c_str(),
+                        DWORD((folder.size() + 1) * sizeof(wchar_t)));
+    }
+    bool m_had = false;
+    std::wstring m_before;
+};
+
+bool setKey(REGSAM view, const std::wstring &key, const std::wstring &value)
+{
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &handle, nullptr)
+        != ERROR_SUCCESS)
+        return false;
+    const bool set = RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+                                    DWORD((value.size() + 1) * sizeof(wchar_t)))
+        == ERROR_SUCCESS;
+    RegCloseKey(handle);
+    return set;
+}
+
+bool recordClass(REGSAM view, const std::wstring &program)
+{
+    const std::wstring classKey = L"CLSID\\{33CFA0BD-2826-11D4-82E8-00C0DF464FC9}";
+    return setKey(view, classKey, L"UIView32.Application")
+        && setKey(view, classKey + L"\\LocalServer32", L"\"" + program + L"\"")
+        && setKey(view, classKey + L"\\TypeLib", L"{33CFA0C0-2826-11D4-82E8-00C0DF464FC9}");
+}
+
+int registerServer(const std::string &how)
 {
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(nullptr, program, MAX_PATH);
-    // Recorded for the machine, as UI-View32's installer does: Wine's COM reads only those.
-    const std::wstring classKey = L"CLSID\\{33CFA0BD-2826-11D4-82E8-00C0DF464FC9}";
-    if (!add) {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey.c_str());
+    if (how == "remove") {
+        for (REGSAM view : {REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_WOW64_64KEY)}) {
+            HKEY classes = nullptr;
+            if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | view, &classes) == ERROR_SUCCESS) {
+                RegDeleteTreeW(classes, L"{33CFA0BD-2826-11D4-82E8-00C0DF464FC9}");
+                RegCloseKey(classes);
+            }
+        }
         UnRegisterTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+        UnRegisterTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
+        std::printf("unregistered\n");
         return 0;
     }
-    const bool recorded = setKey(HKEY_CLASSES_ROOT, classKey, L"UIView32.Application")
-        && setKey(HKEY_CLASSES_ROOT, classKey + L"\\LocalServer32", L"\"" + std::wstring(program) + L"\"")
-        && setKey(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", L"{33CFA0C0-2826-11D4-82E8-00C0DF464FC9}");
-    // The type library's interfaces travel between processes through the automation marshaler.
-    const std::wstring library = beside(L"uiview32.tlb");
-    ITypeLib *typeLibrary = nullptr;
-    const bool typed = SUCCEEDED(LoadTypeLibEx(library.c_str(), REGKIND_REGISTER, &typeLibrary));
-    if (typeLibrary)
-        typeLibrary->Release();
+    // As a 32-bit program records itself: in the registry's view for 32-bit programs.
+    bool recorded = recordClass(KEY_WOW64_32KEY, program);
+    if (how == "both")
+        recorded = recorded && recordClass(KEY_WOW64_64KEY, program);
+    bool typed = true;
+    if (how != "without-typelib") {
+        // The type library's interfaces travel between processes through the automation marshaler.
+        const std::wstring library = g_program + L"uiview32.tlb";
+        ITypeLib *typeLibrary = nullptr;
+        typed = SUCCEEDED(LoadTypeLibEx(library.c_str(), REGKIND_REGISTER, &typeLibrary));
+        if (typeLibrary)
+            typeLibrary->Release();
+        if (typed && how == "both")
+            typed = setKey(KEY_WOW64_64KEY, L"TypeLib\\{33CFA0C0-2826-11D4-82E8-00C0DF464FC9}\\1.0\\0\\win64", library);
+    }
     std::printf("%s\n", recorded && typed ? "registered" : "registration failed");
     return recorded && typed ? 0 : 1;
+}
+
+std::string argumentAfter(int argc, char **argv, const char *option)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == option)
+            return argv[i + 1];
+    return {};
+}
+
+bool hasArgument(int argc, char **argv, const char *option)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == option)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -481,21 +697,33 @@ int main(int argc, char **argv)
 {
     wchar_t program[MAX_PATH];
     GetModuleFileNameW(nullptr, program, MAX_PATH);
-    g_folder = program;
-    g_folder.erase(g_folder.find_last_of(L"\\/") + 1);
+    g_program = program;
+    g_program.erase(g_program.find_last_of(L"\\/") + 1);
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
-    if (argc == 2 && (std::string(argv[1]) == "/regserver" || std::string(argv[1]) == "/unregserver")) {
-        const int status = registerServer(std::string(argv[1]) == "/regserver");
+    if (argc >= 2 && (std::string(argv[1]) == "/regserver" || std::string(argv[1]) == "/unregserver")) {
+        const int status = registerServer(std::string(argv[1]) == "/unregserver" ? "remove" : argc > 2 ? argv[2] : "32");
         CoUninitialize();
         return status;
     }
-    g_log = _wfopen(beside(L"standin.log").c_str(), L"a");
+
+    // Started by a test with a folder of its own, or by COM for a client.
+    const std::string folderArgument = argumentAfter(argc, argv, "--folder");
+    const bool serving = !folderArgument.empty();
+    std::wstring folder = serving ? wide(folderArgument) : g_program;
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    g_log = _wfopen((folder + L"standin.log").c_str(), L"a");
     log("start");
-    if (FAILED(LoadTypeLibEx(beside(L"uiview32.tlb").c_str(), REGKIND_NONE, &g_typeLibrary))) {
+    if (FAILED(LoadTypeLibEx((g_program + L"uiview32.tlb").c_str(), REGKIND_NONE, &g_typeLibrary))) {
         log("the type library cannot be read");
+        std::fprintf(stderr, "uiview32-standin: the type library uiview32.tlb beside it cannot be read\n");
         return 1;
+    }
+    if (serving && !g_picture.load(wide(argumentAfter(argc, argv, "--map")))) {
+        std::fprintf(stderr, "uiview32-standin: --map names no Windows bitmap that can be read\n");
+        return 2;
     }
     g_map = new StandinMap;
     static BusyFilter busyFilter;
@@ -505,15 +733,33 @@ int main(int argc, char **argv)
     if (FAILED(CoRegisterClassObject(kApplicationClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                      &registration))) {
         log("the class cannot be offered");
+        std::fprintf(stderr, "uiview32-standin: the class cannot be offered\n");
         return 1;
     }
-    // Commands are read ten times a second; a stand-in nobody ends stops after a minute.
-    SetTimer(nullptr, 1, 100, nullptr);
+
+    FolderRecord *record = serving && !hasArgument(argc, argv, "--no-register") ? new FolderRecord(folder) : nullptr;
+    if (serving) {
+        CreateThread(nullptr, 0, readCommands, reinterpret_cast<void *>(UINT_PTR(GetCurrentThreadId())), 0, nullptr);
+        std::printf("uiview32-standin: serving UIView32.Application for %s\n",
+                    narrow(folder.c_str(), UINT(folder.size())).c_str());
+        std::fflush(stdout);
+    } else {
+        // Commands are read ten times a second; a stand-in nobody ends stops after a minute.
+        SetTimer(nullptr, 1, 100, nullptr);
+    }
     const DWORD started = GetTickCount();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == kCommandMessage && message.hwnd == nullptr) {
+            auto *command = reinterpret_cast<std::string *>(message.lParam);
+            const bool goOn = runCommand(*command);
+            delete command;
+            if (!goOn)
+                break;
+            continue;
+        }
         if (message.message == WM_TIMER && message.hwnd == nullptr) {
-            if (!runCommands() || GetTickCount() - started > 60000)
+            if (!runCommandFile() || GetTickCount() - started > 60000)
                 break;
             continue;
         }
@@ -521,9 +767,12 @@ int main(int argc, char **argv)
         DispatchMessageW(&message);
     }
     CoRevokeClassObject(registration);
+    delete record;
     log("end");
     g_map->Release();
     g_typeLibrary->Release();
     CoUninitialize();
-    return 0;
+    std::fflush(stdout);
+    // The reading thread may still wait on standard input: the program ends without it.
+    ExitProcess(0);
 }
