@@ -4,6 +4,10 @@
 #include "uiview/win/comlink.h"
 #else
 #include "uiview/dbus/dbuslink.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #endif
 
 std::unique_ptr<UiViewConnector> createPlatformConnector()
@@ -16,3 +20,13 @@ std::unique_ptr<UiViewConnector> createPlatformConnector()
     return std::make_unique<DBusConnector>();
 #endif
 }
+
+#ifndef Q_OS_WIN
+void replaceMapOnClipboard(quintptr)
+{
+    // Over the session bus the map reached only this process's own clipboard.
+    QImage blank(1, 1, QImage::Format_Mono);
+    blank.fill(0);
+    QGuiApplication::clipboard()->setImage(blank);
+}
+#endif

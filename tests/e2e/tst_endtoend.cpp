@@ -1,14 +1,17 @@
-// Varnock beside the UI-View32 stand-in, across two processes on a private session bus.
+// Varnock beside the UI-View32 stand-in, across two processes: on Linux over a private session bus,
+// on Windows through COM to the 32-bit stand-in, registered as each global row says.
 #include "mappicker/gui/mapwindow.h"
 #include "support/mapmouse.h"
 #include "support/workbench.h"
-#include "uiview/dbus/dbuslink.h"
+#include "uiview/core/uiview32.h"
+#include "uiview/core/uiviewlink.h"
 
 #include <QCheckBox>
-#include <QDBusConnection>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -16,8 +19,16 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#ifdef Q_OS_WIN
+constexpr bool kWindows = true;
+#else
+#include <QDBusConnection>
 
 #include <csignal>
+constexpr bool kWindows = false;
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -33,11 +44,25 @@ QString sampleMap()
     return QDir(QCoreApplication::applicationDirPath()).filePath(u"maps/sample.png"_s);
 }
 
+/// A map as both stand-ins read it, a Windows bitmap, with its information file beside it (the
+/// sample map's when none is given); its path.
+QString bitmapMap(const QString &folder, const QString &name, const QImage &image, const QByteArray &inf = {})
+{
+    const QString path = QDir(folder).filePath(name + u".bmp"_s);
+    image.save(path, "BMP");
+    QFile information(QDir(folder).filePath(name + u".inf"_s));
+    if (information.open(QIODevice::WriteOnly)) {
+        QFile sample(QDir(QCoreApplication::applicationDirPath()).filePath(u"maps/sample.inf"_s));
+        information.write(!inf.isEmpty() ? inf : sample.open(QIODevice::ReadOnly) ? sample.readAll() : QByteArray());
+    }
+    return QDir::toNativeSeparators(path);
+}
+
 /// The stand-in, serving for a folder of its own.
 class Standin
 {
 public:
-    explicit Standin(const QByteArray &logon = "filter", const QString &map = sampleMap())
+    explicit Standin(const QByteArray &logon = "filter", const QImage &map = QImage(sampleMap()))
     {
         QDir().mkpath(folder());
         QFile ini(QDir(folder()).filePath(u"uiview32.ini"_s));
@@ -46,14 +71,16 @@ public:
         ini.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_CONFIG_HOME"_s, isolateUserSettings());
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        if (!kWindows)
+            environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(environment);
-        process.start(programPath("uiview32-standin"), {u"--folder"_s, folder(), u"--map"_s, map});
+        process.start(programPath("uiview32-standin"),
+                      {u"--folder"_s, QDir::toNativeSeparators(folder()), u"--map"_s, bitmapMap(folder(), u"map"_s, map)});
     }
     ~Standin()
     {
         process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
+        if (!process.waitForFinished(5000))
             process.kill();
     }
 
@@ -61,13 +88,14 @@ public:
     {
         QElapsedTimer clock;
         clock.start();
-        while (!output().contains("serving") && clock.elapsed() < 10000)
+        while (!output().contains("serving") && clock.elapsed() < 30000)
             process.waitForReadyRead(100);
         return output().contains("serving");
     }
     QByteArray output()
     {
         m_output += process.readAllStandardOutput();
+        m_output.replace("\r\n", "\n");
         return m_output;
     }
     void command(const QByteArray &line)
@@ -84,10 +112,10 @@ private:
     QByteArray m_output;
 };
 
-/// Varnock in this process with the real link over the bus, beside a stand-in that shows a map.
+/// Varnock in this process with the real link, beside a stand-in that shows a map.
 struct BesideAMap
 {
-    explicit BesideAMap(const QString &map = sampleMap())
+    explicit BesideAMap(const QImage &map = QImage(sampleMap()))
         : standin("filter", map)
     { }
     /// The map window the range page opens; nullptr when the stand-in does not serve.
@@ -101,9 +129,23 @@ struct BesideAMap
     }
 
     Standin standin;
-    DBusConnector link;
-    Workbench bench{QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link};
+    std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench{QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get()};
 };
+
+/// Records the stand-in for COM as the registration asks ("32", "both", "without-typelib", or
+/// "none" for no record at all); the empty text leaves it alone. True when it took.
+bool registerStandin(const QString &registration)
+{
+    if (registration.isEmpty())
+        return true;
+    QProcess standin;
+    standin.start(programPath("uiview32-standin"), {u"/unregserver"_s});
+    if (!standin.waitForFinished(60000) || registration == u"none")
+        return standin.exitCode() == 0;
+    standin.start(programPath("uiview32-standin"), {u"/regserver"_s, registration});
+    return standin.waitForFinished(60000) && standin.exitCode() == 0;
+}
 
 } // namespace
 
@@ -112,58 +154,91 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data();
     void initTestCase();
+    void init();
     void besideTheStandin();
     void varnockEndsWithTheStandin();
     void standinVanishes();
     void standinPutsTheFolderBack_data();
     void standinPutsTheFolderBack();
     void pickRangeOnTheSampleMap();
-    void largeMapOverTheBus();
+    void largeMap();
     void withoutTheStandin();
+    void withoutUiView32();
+    void uiviewInTrouble_data();
+    void uiviewInTrouble();
+    void standinWithoutItsTypeLibrary();
+
+private:
+    QString m_registered;
 };
+
+void TestEndToEnd::initTestCase_data()
+{
+    QTest::addColumn<QString>("registration");
+    if (kWindows) {
+        // UI-View32, a 32-bit program, records itself where 32-bit programs look; Varnock is 64-bit.
+        QTest::newRow("registered for 32-bit programs") << u"32"_s;
+        QTest::newRow("registered in both views") << u"both"_s;
+    } else {
+        QTest::newRow("session bus") << QString();
+    }
+}
 
 void TestEndToEnd::initTestCase()
 {
+#ifndef Q_OS_WIN
     if (!QDBusConnection::sessionBus().isConnected())
         QSKIP("no session bus: run this test under dbus-run-session");
+#endif
+    if (!QFileInfo::exists(programPath(kWindows ? "uiview32-standin.exe" : "uiview32-standin")))
+        QFAIL("the stand-in was not built beside the test");
     isolateUserSettings();
     qputenv("VARNOCK_SEND_INTERVAL_MS", "100");
+}
+
+void TestEndToEnd::init()
+{
+    QFETCH_GLOBAL(QString, registration);
+    if (registration != m_registered) {
+        QVERIFY2(registerStandin(registration), "the stand-in could not be registered");
+        m_registered = registration;
+    }
 }
 
 void TestEndToEnd::besideTheStandin()
 {
     Standin standin("\"filter b/G*|M*\"");
     QVERIFY(standin.serving());
-    DBusConnector link;
-    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link);
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
     bench.form.start();
     QCOMPARE(bench.dialogs.messages, QStringList());
     QCOMPARE(bench.form.filterLine(), u"filter b/G*,M*"_s);
-    QVERIFY(QFile::exists(QDir(standin.folder()).filePath(u"Varnock.xtr"_s)));
+    QFile addOn(QDir(standin.folder()).filePath(u"Varnock.xtr"_s));
+    QVERIFY(addOn.open(QIODevice::ReadOnly));
+    const QString command = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator()
+        + executableName();
+    QCOMPARE(addOn.readAll(), "Varnock\r\n\"" + command.toLocal8Bit() + "\"\r\nFalse\r\nFalse\r\n");
 
     bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->click();
-    QTRY_VERIFY_WITH_TIMEOUT(standin.output().contains("SERVER: filter default\nSERVER: filter b/G*,M*\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(standin.output().contains("SERVER: filter default\nSERVER: filter b/G*,M*\n"), 10000);
 
     // A new map with the area following it: the area page takes the map's box, and it is sent.
-    QTemporaryDir maps;
-    const QString second = maps.filePath(u"second.png"_s);
-    QVERIFY(QFile::copy(sampleMap(), second));
-    QFile inf(maps.filePath(u"second.inf"_s));
-    QVERIFY(inf.open(QIODevice::WriteOnly));
-    inf.write("52.00.00N,002.00.00W\r\n51.00.00N,001.00.00E\r\nx\r\n");
-    inf.close();
+    const QString second = bitmapMap(standin.folder(), u"second"_s, QImage(sampleMap()),
+                                     "52.00.00N,002.00.00W\r\n51.00.00N,001.00.00E\r\nx\r\n");
     bench.find<QCheckBox>(u"checkAutoSetArea"_s)->click();
     standin.command("map " + second.toLocal8Bit());
     auto *areas = bench.find<QListWidget>(u"List4"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(areas->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(areas->count(), 1, 10000);
     QCOMPARE(areas->item(0)->text(), u"a/52/-2/51/1"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(standin.output().contains("SERVER: filter b/G*,M* a/52/-2/51/1\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(standin.output().contains("SERVER: filter b/G*,M* a/52/-2/51/1\n"), 10000);
 
     bench.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&bench.form));
     standin.command("close");
-    QTRY_VERIFY_WITH_TIMEOUT(!bench.form.isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.form.isVisible(), 10000);
 }
 
 void TestEndToEnd::varnockEndsWithTheStandin()
@@ -173,16 +248,17 @@ void TestEndToEnd::varnockEndsWithTheStandin()
     QProcess varnock;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"XDG_CONFIG_HOME"_s, isolateUserSettings());
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    if (!kWindows)
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     varnock.setProcessEnvironment(environment);
     varnock.start(programPath("varnock"), {});
     QVERIFY(varnock.waitForStarted());
     // Start-up has run once the add-on entry is there.
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(standin.folder()).filePath(u"Varnock.xtr"_s)), 10000);
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(standin.folder()).filePath(u"Varnock.xtr"_s)), 30000);
+    QTest::qWait(500);
     QCOMPARE(varnock.state(), QProcess::Running);
     standin.command("close");
-    QVERIFY(varnock.waitForFinished(10000));
+    QVERIFY(varnock.waitForFinished(20000));
     QCOMPARE(varnock.exitStatus(), QProcess::NormalExit);
     QCOMPARE(varnock.exitCode(), 0);
 }
@@ -191,7 +267,9 @@ void TestEndToEnd::standinPutsTheFolderBack_data()
 {
     QTest::addColumn<QString>("before"); ///< the folder recorded before the stand-in started, if any
     QTest::addColumn<QString>("ending");
-    for (const QString &ending : {u"close"_s, u"SIGTERM"_s, u"SIGINT"_s}) {
+    const QStringList endings = kWindows ? QStringList{u"close"_s, u"end of input"_s}
+                                         : QStringList{u"close"_s, u"SIGTERM"_s, u"SIGINT"_s};
+    for (const QString &ending : endings) {
         QTest::addRow("none, %s", qPrintable(ending)) << QString() << ending;
         QTest::addRow("another, %s", qPrintable(ending)) << u"C:\\UI-View32\\"_s << ending;
     }
@@ -201,36 +279,35 @@ void TestEndToEnd::standinPutsTheFolderBack()
 {
     QFETCH(QString, before);
     QFETCH(QString, ending);
-    const QString key = u"UI-View32/Program Folder"_s;
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, u"Peak Systems"_s);
     if (before.isEmpty())
-        settings.remove(key);
+        uiviewRecord()->remove(programFolderKey());
     else
-        settings.setValue(key, before);
-    settings.sync();
+        uiviewRecord()->setValue(programFolderKey(), before);
     {
         Standin standin;
         QVERIFY(standin.serving());
-        settings.sync();
-        QCOMPARE(settings.value(key).toString(), QString(standin.folder() + QDir::separator()));
+        QCOMPARE(findUIView32(), QString(QDir::toNativeSeparators(standin.folder()) + QDir::separator()));
         if (ending == u"close")
             standin.command("close");
+        else if (ending == u"end of input")
+            standin.process.closeWriteChannel();
+#ifndef Q_OS_WIN
         else
             ::kill(static_cast<pid_t>(standin.process.processId()), ending == u"SIGINT" ? SIGINT : SIGTERM);
-        QVERIFY(standin.process.waitForFinished(5000));
+#endif
+        QVERIFY(standin.process.waitForFinished(10000));
         QCOMPARE(standin.process.exitStatus(), QProcess::NormalExit);
     }
-    settings.sync();
-    QCOMPARE(settings.value(key).toString(), before);
-    QCOMPARE(settings.contains(key), !before.isEmpty());
+    QCOMPARE(findUIView32(), before);
+    QCOMPARE(uiviewRecord()->contains(programFolderKey()), !before.isEmpty());
 }
 
 void TestEndToEnd::standinVanishes()
 {
     auto standin = std::make_unique<Standin>();
     QVERIFY(standin->serving());
-    DBusConnector link;
-    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link);
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
     bench.form.start();
     bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->click();
     standin->process.kill();
@@ -241,7 +318,7 @@ void TestEndToEnd::standinVanishes()
     QElapsedTimer clock;
     clock.start();
     bench.form.sendFilterIfChanged();
-    QVERIFY2(clock.elapsed() < 1500, "a send to a vanished stand-in held the window up");
+    QVERIFY2(clock.elapsed() < 5000, "a send to a vanished stand-in held the window up");
     QCOMPARE(bench.form.lastSentFilter(), QString());
     QVERIFY(bench.find<QLabel>(u"status"_s)->text().contains(u"could not be sent"_s));
     bench.form.decodeFilter(u"b/B"_s); // the window still works
@@ -253,7 +330,10 @@ void TestEndToEnd::pickRangeOnTheSampleMap()
     BesideAMap beside;
     MapWindow *window = beside.openPicker();
     QVERIFY(window);
-    QCOMPARE(window->mapImage().size(), QSize(840, 666)); // the sample map, over the bus
+    QTRY_COMPARE_WITH_TIMEOUT(window->mapImage().size(), QSize(840, 666), 10000); // the sample map
+    QCOMPARE(window->mapImage().pixel(420, 333), QImage(sampleMap()).pixel(420, 333));
+    // Once taken, the map does not stay on the clipboard: a bitmap of one pixel takes its place.
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->image().size(), QSize(1, 1), 5000);
     // The sample map spans 1.5 W to 0.5 E over 840 pixels along 51.5 N.
     movePointer(window, {210, 0});
     QCOMPARE(window->windowTitle(), u"UI-View32 - Decimal Lat 51.5 Decimal Long -1"_s);
@@ -265,31 +345,33 @@ void TestEndToEnd::pickRangeOnTheSampleMap()
     QCOMPARE(ranges->item(0)->text(), u"r/51.5/-1/69"_s);
 }
 
-void TestEndToEnd::largeMapOverTheBus()
+void TestEndToEnd::largeMap()
 {
     // Larger than any image Qt decodes by default (128 MB as 32-bit pixels).
-    QTemporaryDir maps;
-    const QString path = maps.filePath(u"large.png"_s);
     QImage large(6000, 6000, QImage::Format_RGB32);
     large.fill(QColor(10, 120, 30));
     large.setPixel(5999, 5999, qRgb(200, 0, 0));
-    QVERIFY(large.save(path, "PNG", 100));
+    BesideAMap beside(large);
     large = QImage();
-    BesideAMap beside(path);
     MapWindow *window = beside.openPicker();
     QVERIFY(window);
-    QCOMPARE(window->mapImage().size(), QSize(6000, 6000));
+    QTRY_COMPARE_WITH_TIMEOUT(window->mapImage().size(), QSize(6000, 6000), 30000);
     QCOMPARE(window->mapImage().pixel(0, 0), qRgb(10, 120, 30));
     QCOMPARE(window->mapImage().pixel(5999, 5999), qRgb(200, 0, 0));
 }
 
 void TestEndToEnd::withoutTheStandin()
 {
+    // Where COM would start a registered UI-View32 for the link, the stand-in is not registered.
+    if (kWindows) {
+        QVERIFY(registerStandin(u"none"_s));
+        m_registered.clear();
+    }
     UiViewInstall install("[APRServe]\r\nEXTRA_LOGON_TEXT=b/A\r\n");
-    DBusConnector link;
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
     QElapsedTimer clock;
     clock.start();
-    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, &link);
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
     bench.form.start();
     bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->click();
     bench.form.sendFilterIfChanged();
@@ -297,10 +379,84 @@ void TestEndToEnd::withoutTheStandin()
 
     QCOMPARE(bench.form.filterLine(), u"filter b/A"_s);
     QCOMPARE(bench.dialogs.messages.size(), 1);
-    QVERIFY(bench.dialogs.messages.first().contains(u"could not be reached"_s));
+    QVERIFY2(bench.dialogs.messages.first().contains(u"could not be reached ("_s),
+             qPrintable(bench.dialogs.messages.first()));
     // UI-View32 is recorded, so its buttons stay as they are for an installed UI-View32.
     for (const QString &name : {u"Command6"_s, u"Command8"_s, u"Command13"_s, u"Command9"_s})
         QVERIFY(bench.find<QPushButton>(name)->isEnabled());
+}
+
+void TestEndToEnd::withoutUiView32()
+{
+    UiViewInstall::uninstall();
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
+    bench.form.start();
+    QCOMPARE(bench.dialogs.messages, QStringList());
+    for (const QString &name : {u"Command6"_s, u"Command8"_s, u"Command13"_s, u"Command9"_s})
+        QVERIFY(!bench.find<QPushButton>(name)->isEnabled());
+    bench.form.decodeFilter(u"b/A"_s); // everything else works
+    QCOMPARE(bench.form.filterLine(), u"filter b/A"_s);
+}
+
+void TestEndToEnd::uiviewInTrouble_data()
+{
+    QTest::addColumn<QByteArray>("trouble");
+    QTest::addColumn<bool>("sent");
+    // Behind a modal box UI-View32 turns calls away for a while; the link tries again.
+    QTest::newRow("busy") << QByteArray("busy 2000") << true;
+    QTest::newRow("hung") << QByteArray("hang 3000") << true;
+    QTest::newRow("killed during a call") << QByteArray("die") << false;
+}
+
+void TestEndToEnd::uiviewInTrouble()
+{
+    if (!kWindows)
+        QSKIP("a UI-View32 that turns calls away or hangs is COM's case; the session bus has a call limit of its own");
+    QFETCH(QByteArray, trouble);
+    QFETCH(bool, sent);
+    Standin standin;
+    QVERIFY(standin.serving());
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
+    bench.form.show();
+    bench.form.start();
+    bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->click();
+    bench.form.decodeFilter(u"b/T"_s);
+    standin.command(trouble);
+    QTest::qWait(500);
+
+    // The window goes on handling its events while the call waits.
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+    ticker.start(100);
+    bench.form.sendFilterIfChanged();
+    ticker.stop();
+    QCOMPARE(bench.form.lastSentFilter(), sent ? u"filter b/T"_s : QString());
+    const QString status = bench.find<QLabel>(u"status"_s)->text();
+    QVERIFY2(status.contains(u"could not be sent"_s) != sent, qPrintable(status));
+    if (trouble.startsWith("hang"))
+        QVERIFY2(ticks > 5, qPrintable(u"the window handled %1 timer events while UI-View32 hung"_s.arg(ticks)));
+    bench.form.decodeFilter(u"b/U"_s); // and still works afterwards
+    QCOMPARE(bench.form.filterLine(), u"filter b/U"_s);
+}
+
+void TestEndToEnd::standinWithoutItsTypeLibrary()
+{
+    if (!kWindows)
+        QSKIP("a type library is COM's; the session bus has none");
+    QVERIFY(registerStandin(u"without-typelib"_s));
+    m_registered.clear(); // the next test registers it whole again
+    Standin standin;
+    QVERIFY(standin.serving());
+    const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later, link.get());
+    bench.form.start();
+    QCOMPARE(bench.dialogs.messages.size(), 1);
+    QVERIFY2(bench.dialogs.messages.first().contains(u"type library is not registered"_s),
+             qPrintable(bench.dialogs.messages.first()));
+    QCOMPARE(bench.form.filterLine(), u"filter"_s); // the rest of start-up ran
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -104,30 +105,40 @@ void TestUiViewLink::besideUiView()
 
 void TestUiViewLink::startUpFailuresAreToldOnce_data()
 {
-    QTest::addColumn<bool>("iniThere");
-    QTest::addColumn<bool>("folderThere");
+    QTest::addColumn<QString>("ini"); // "file", "none" or "folder": what stands as uiview32.ini
+    QTest::addColumn<QString>("recorded"); // "folder", "gone" or "no separator": the folder text recorded
     QTest::addColumn<QString>("failing");
     QTest::addColumn<QString>("told");
     QTest::addColumn<bool>("linked");
 
-    QTest::newRow("no uiview32.ini") << false << true << QString() << u"uiview32.ini"_s << true;
-    QTest::newRow("folder gone") << false << false << QString() << u"Varnock.xtr"_s << true;
+    QTest::newRow("no uiview32.ini") << u"none"_s << u"folder"_s << QString() << u"uiview32.ini"_s << true;
+    QTest::newRow("uiview32.ini unreadable") << u"folder"_s << u"folder"_s << QString() << u"uiview32.ini"_s << true;
+    QTest::newRow("folder gone") << u"none"_s << u"gone"_s << QString() << u"Varnock.xtr"_s << true;
+    QTest::newRow("folder without its separator")
+        << u"file"_s << u"no separator"_s << QString() << u"without its final"_s << true;
     QTest::newRow("no application object")
-        << true << true << u"createApplication"_s << u"could not be reached"_s << false;
-    QTest::newRow("no map object") << true << true << u"currentMap"_s << u"map could not be reached"_s << true;
+        << u"file"_s << u"folder"_s << u"createApplication"_s << u"could not be reached"_s << false;
+    QTest::newRow("no map object") << u"file"_s << u"folder"_s << u"currentMap"_s << u"map could not be reached"_s
+                                   << true;
 }
 
 void TestUiViewLink::startUpFailuresAreToldOnce()
 {
-    QFETCH(bool, iniThere);
-    QFETCH(bool, folderThere);
+    QFETCH(QString, ini);
+    QFETCH(QString, recorded);
     QFETCH(QString, failing);
     QFETCH(QString, told);
     QFETCH(bool, linked);
 
-    UiViewInstall install(iniThere ? std::optional<QByteArray>("[APRServe]\nEXTRA_LOGON_TEXT=b/A\n") : std::nullopt);
-    if (!folderThere)
-        install.record(install.folder() + u"gone/"_s);
+    const bool iniThere = ini == u"file" && recorded == u"folder";
+    UiViewInstall install(ini == u"file" ? std::optional<QByteArray>("[APRServe]\nEXTRA_LOGON_TEXT=b/A\n")
+                                         : std::nullopt);
+    if (ini == u"folder")
+        QVERIFY(QDir(install.folder()).mkdir(u"uiview32.ini"_s));
+    if (recorded == u"gone")
+        install.record(install.folder() + u"gone"_s + QDir::separator());
+    if (recorded == u"no separator")
+        install.record(install.folder().chopped(1));
     Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later);
     if (!failing.isEmpty())
         bench.uiview.failing.insert(failing);
@@ -138,6 +149,10 @@ void TestUiViewLink::startUpFailuresAreToldOnce()
     QVERIFY(bench.dialogs.shownOverVisibleWindow.first()); // not alone on an empty screen
     QCOMPARE(bench.find<QLabel>(u"status"_s)->text(), u"v1.1.0"_s); // start-up ran to its end
     QCOMPARE(bench.form.filterLine(), iniThere ? u"filter b/A"_s : QString());
+    // Nothing is written outside UI-View32's folder, where the add-on entry would be lost.
+    const QFileInfo folder(install.folder().chopped(1));
+    QVERIFY(!QFileInfo::exists(folder.filePath() + u"Varnock.xtr"_s));
+    QCOMPARE(QFileInfo::exists(install.folder() + u"Varnock.xtr"_s), recorded == u"folder");
 
     // Whatever part of the link there is still works.
     autoSend(bench, true);

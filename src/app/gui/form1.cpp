@@ -324,18 +324,28 @@ const SymbolTable *Form1::symbolTable() const
 QStringList Form1::startUIView32Link()
 {
     QStringList problems;
-    if (const QString problem = loadUIView32Filter(); !problem.isEmpty())
-        problems.append(problem);
-
-    QString error;
-    if (writeAddOnFile(findUIView32(), m_applicationDir->text(), &error) == AddOnFile::NotWritten)
-        problems.append(QStringLiteral("Varnock could not add itself to UI-View32's add-ons (%1): %2")
-                            .arg(QDir::toNativeSeparators(findUIView32() + QStringLiteral("Varnock.xtr")), error));
+    const QString folder = findUIView32();
+    if (!folder.endsWith(u'\\') && !folder.endsWith(u'/')) {
+        // File names would run on from the folder's last part, outside UI-View32's folder: an add-on
+        // entry written there is one UI-View32 never reads, and stays behind as litter.
+        problems.append(QStringLiteral("UI-View32's folder is recorded as \"%1\", without its final \"%2\", so its "
+                                       "logon filter was not loaded and Varnock was not added to its add-ons.")
+                            .arg(folder, QDir::separator()));
+    } else {
+        if (const QString problem = loadUIView32Filter(); !problem.isEmpty())
+            problems.append(problem);
+        QString error;
+        if (writeAddOnFile(folder, m_applicationDir->text(), &error) == AddOnFile::NotWritten)
+            problems.append(QStringLiteral("Varnock could not add itself to UI-View32's add-ons (%1): %2")
+                                .arg(QDir::toNativeSeparators(folder + QStringLiteral("Varnock.xtr")), error));
+    }
 
     mUIV = m_services.uiview.createApplication();
     if (!mUIV) {
-        problems.append(QStringLiteral("UI-View32 could not be reached, so the filter cannot be sent through it "
-                                       "and the area cannot follow its map."));
+        const QString why = m_services.uiview.lastProblem();
+        problems.append(QStringLiteral("UI-View32 could not be reached%1, so the filter cannot be sent through it "
+                                       "and the area cannot follow its map.")
+                            .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
         return problems;
     }
     connect(mUIV.get(), &UiViewApplication::UIView32IsClosing, this, &Form1::exitProgram);

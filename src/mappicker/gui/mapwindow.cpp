@@ -84,8 +84,11 @@ MapWindow::MapWindow(MapPickerState &state, UiViewConnector &uiview, Dialogs &di
         if (mUivMap)
             connect(mUivMap.get(), &UiViewMap::MapHasChanged, this, &MapWindow::grabUIView32Image);
     }
-    if (!mUivMap)
-        dialogs.tell(this, QStringLiteral("UI-View32 could not be reached, so its map cannot be shown."));
+    if (!mUivMap) {
+        const QString problem = mUIV ? QString() : uiview.lastProblem();
+        dialogs.tell(this, QStringLiteral("UI-View32 could not be reached%1, so its map cannot be shown.")
+                               .arg(problem.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem)));
+    }
 }
 
 MapWindow::~MapWindow() = default;
@@ -142,9 +145,7 @@ void MapWindow::grabUIView32Image()
             break;
         }
         // The map stays off the clipboard: a 1 x 1 monochrome image takes its place.
-        QImage blank(1, 1, QImage::Format_Mono);
-        blank.fill(0);
-        clipboard->setImage(blank);
+        replaceMapOnClipboard(winId());
 
         m_canvas->setImage(image);
         if (!letEventsRun())

@@ -56,7 +56,15 @@ public:
 
     /// A new application object, or nullptr when UI-View32 cannot be reached.
     virtual std::unique_ptr<UiViewApplication> createApplication() = 0;
+    /// Why the last createApplication() gave nothing, in a few words for the user; empty when it
+    /// cannot be told.
+    virtual QString lastProblem() const { return {}; }
 };
 
 /// The connector of this platform: COM automation on Windows, the session bus elsewhere.
 std::unique_ptr<UiViewConnector> createPlatformConnector();
+
+/// Puts a bitmap of 1 x 1 pixel in place of the map that copyMapToClipboard put on the clipboard and
+/// the window `window` has taken from it, so that the map does not stay there. On Windows through
+/// the clipboard's own calls, without emptying it first, as UI-View32's add-ons do.
+void replaceMapOnClipboard(quintptr window);

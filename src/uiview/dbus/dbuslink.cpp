@@ -89,7 +89,19 @@ private:
 std::unique_ptr<UiViewApplication> DBusConnector::createApplication()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(UiViewBus::service()))
+    if (!bus.isConnected() || !bus.interface()) {
+        m_problem = QStringLiteral("there is no session bus");
         return nullptr;
+    }
+    if (!bus.interface()->isServiceRegistered(UiViewBus::service())) {
+        m_problem = QStringLiteral("nothing serves %1 on the session bus").arg(UiViewBus::service());
+        return nullptr;
+    }
+    m_problem.clear();
     return std::make_unique<DBusApplication>();
+}
+
+QString DBusConnector::lastProblem() const
+{
+    return m_problem;
 }

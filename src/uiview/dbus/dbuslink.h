@@ -7,4 +7,8 @@ class DBusConnector final : public UiViewConnector
 {
 public:
     std::unique_ptr<UiViewApplication> createApplication() override;
+    QString lastProblem() const override;
+
+private:
+    QString m_problem;
 };

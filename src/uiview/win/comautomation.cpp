@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
+#include <cwchar>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -115,7 +116,8 @@ public:
         if (!object)
             return;
         ComPtr<ITypeLib> library;
-        if (SUCCEEDED(LoadRegTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, library.out())))
+        const HRESULT loaded = LoadRegTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, library.out());
+        if (SUCCEEDED(loaded))
             library->GetTypeInfoOfGuid(interfaceId, m_type.out());
         if (!m_type) {
             // A type library of another version than ours: the object describes itself.
@@ -123,11 +125,17 @@ public:
             if (SUCCEEDED(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, own.out())))
                 m_type = std::move(own);
         }
-        if (m_type)
-            object->QueryInterface(interfaceId, reinterpret_cast<void **>(m_object.out()));
+        // The interface crosses to UI-View32's process through its registered type library.
+        if (m_type && FAILED(object->QueryInterface(interfaceId, reinterpret_cast<void **>(m_object.out()))))
+            m_problem = FAILED(loaded) ? L"UI-View32's type library is not registered (reinstall UI-View32)"
+                                       : L"UI-View32 does not offer the interface Varnock calls";
+        else if (!m_type)
+            m_problem = L"UI-View32's type library is not registered (reinstall UI-View32)";
     }
 
     explicit operator bool() const { return m_object && m_type; }
+    /// Why the object cannot be called, when it cannot.
+    const std::wstring &problem() const { return m_problem; }
     IDispatch *object() const { return m_object.get(); }
 
     /// Calls the member, its arguments in declared order; false when the call fails.
@@ -237,7 +245,27 @@ private:
     ComPtr<IDispatch> m_object;
     ComPtr<ITypeInfo> m_type;
     std::vector<std::pair<std::wstring, MEMBERID>> m_ids;
+    std::wstring m_problem;
 };
+
+/// A few words on why UI-View32's application object could not be made.
+std::wstring creationProblem(HRESULT result)
+{
+    switch (result) {
+    case REGDB_E_CLASSNOTREG:
+        return L"UI-View32 is not registered for automation on this computer";
+    case CO_E_SERVER_EXEC_FAILURE:
+    case CO_E_APPNOTFOUND:
+        return L"UI-View32 could not be started for automation";
+    case E_ACCESSDENIED:
+        return L"Windows refused Varnock access to UI-View32 (are both run as the same user?)";
+    default: {
+        wchar_t text[64];
+        swprintf(text, 64, L"UI-View32 did not answer (error 0x%08lX)", static_cast<unsigned long>(result));
+        return text;
+    }
+    }
+}
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -440,18 +468,30 @@ struct Map::Impl
     { }
 };
 
-std::unique_ptr<Application> Application::create()
+std::unique_ptr<Application> Application::create(std::wstring *problem)
 {
+    std::wstring ignored;
+    std::wstring &why = problem ? *problem : ignored;
     // The UI thread is a single-threaded apartment, so events arrive through its message loop.
     auto apartment = std::make_shared<Apartment>();
     ComPtr<IDispatch> object;
-    if (FAILED(CoCreateInstance(kApplicationClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                reinterpret_cast<void **>(object.out()))))
+    const HRESULT created = CoCreateInstance(kApplicationClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                             reinterpret_cast<void **>(object.out()));
+    if (FAILED(created)) {
+        why = creationProblem(created);
         return nullptr;
+    }
     auto impl = std::make_unique<Impl>(apartment, object.get());
-    // Without its closing event the window would outlive UI-View32 unawares: that is no link.
-    if (!impl->object || !impl->closing.active())
+    if (!impl->object) {
+        why = impl->object.problem();
         return nullptr;
+    }
+    // Without its closing event the window would outlive UI-View32 unawares: that is no link.
+    if (!impl->closing.active()) {
+        why = L"UI-View32 would not tell Varnock when it closes";
+        return nullptr;
+    }
+    why.clear();
     return std::unique_ptr<Application>(new Application(std::move(impl)));
 }
 
@@ -525,6 +565,19 @@ std::optional<short> Map::mapWidth()
 void Map::onChanged(std::function<void()> handler)
 {
     d->changed.setHandler(std::move(handler));
+}
+
+void Map::replaceOnClipboard(void *window)
+{
+    // When the clipboard cannot be opened the map stays on it: nothing else is at stake.
+    if (!OpenClipboard(static_cast<HWND>(window)))
+        return;
+    // One row of a monochrome bitmap takes a 16-bit word.
+    static const WORD zeroBits = 0;
+    HBITMAP blank = CreateBitmap(1, 1, 1, 1, &zeroBits);
+    if (blank && !SetClipboardData(CF_BITMAP, blank))
+        DeleteObject(blank);
+    CloseClipboard();
 }
 
 } // namespace uiviewcom

@@ -16,8 +16,9 @@ class Map;
 class Application
 {
 public:
-    /// A new application object, or nullptr when UI-View32 is not registered or not answering.
-    static std::unique_ptr<Application> create();
+    /// A new application object, or nullptr when UI-View32 is not registered or not answering;
+    /// then `problem`, when given, says why in a few words.
+    static std::unique_ptr<Application> create(std::wstring *problem = nullptr);
     ~Application();
     Application(const Application &) = delete;
     Application &operator=(const Application &) = delete;
@@ -49,6 +50,10 @@ public:
     std::optional<short> mapWidth();
     /// Called on the UI thread when UI-View32's map changes.
     void onChanged(std::function<void()> handler);
+
+    /// Puts a monochrome bitmap of 1 x 1 pixel on the clipboard in place of the map, without
+    /// emptying the clipboard first, the clipboard opened for `window`.
+    static void replaceOnClipboard(void *window);
 
     struct Impl;
     explicit Map(std::unique_ptr<Impl> impl);

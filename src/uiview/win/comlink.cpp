@@ -66,6 +66,18 @@ private:
 
 std::unique_ptr<UiViewApplication> ComConnector::createApplication()
 {
-    std::unique_ptr<uiviewcom::Application> application = uiviewcom::Application::create();
+    std::wstring problem;
+    std::unique_ptr<uiviewcom::Application> application = uiviewcom::Application::create(&problem);
+    m_problem = QString::fromStdWString(problem);
     return application ? std::make_unique<ComApplication>(std::move(application)) : nullptr;
+}
+
+QString ComConnector::lastProblem() const
+{
+    return m_problem;
+}
+
+void replaceMapOnClipboard(quintptr window)
+{
+    uiviewcom::Map::replaceOnClipboard(reinterpret_cast<void *>(window));
 }
