@@ -4,10 +4,6 @@
 #include "uiview/win/comlink.h"
 #else
 #include "uiview/dbus/dbuslink.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
 #endif
 
 std::unique_ptr<UiViewConnector> createPlatformConnector()
@@ -21,12 +17,3 @@ std::unique_ptr<UiViewConnector> createPlatformConnector()
 #endif
 }
 
-#ifndef Q_OS_WIN
-void replaceMapOnClipboard(quintptr)
-{
-    // Over the session bus the map reached only this process's own clipboard.
-    QImage blank(1, 1, QImage::Format_Mono);
-    blank.fill(0);
-    QGuiApplication::clipboard()->setImage(blank);
-}
-#endif

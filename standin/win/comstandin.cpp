@@ -30,6 +30,7 @@
 //   change-during-unadvise    raise MapHasChanged inside the next Unadvise of the map's events
 #include "uiview32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <ole2.h>
@@ -47,7 +48,6 @@ const IID kMapEvents = {0x33CFA049, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xD
 const GUID kTypeLibrary = {0x33CFA0C0, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
 constexpr DISPID kClosingEvent = 3;
 constexpr DISPID kMapChangedEvent = 1;
-constexpr UINT kCommandMessage = WM_APP + 1;
 const wchar_t kRecordKey[] = L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32";
 
 std::wstring g_program; // this program's folder, with its final separator
@@ -566,21 +566,31 @@ bool runCommandFile()
     return goOn;
 }
 
-/// Standard input is read on a thread of its own and each line handed to the main thread, whose
-/// message loop also serves COM; the end of input closes.
-DWORD WINAPI readCommands(void *mainThread)
+/// Runs the complete lines that standard input holds, without waiting for more, so that one thread
+/// serves COM and the commands; the end of input closes. False when the stand-in is to end.
+bool runStandardInput()
 {
-    char line[1024];
-    while (std::fgets(line, sizeof line, stdin)) {
-        auto *command = new std::string(line);
-        while (!command->empty() && (command->back() == '\n' || command->back() == '\r'))
-            command->pop_back();
-        PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(mainThread)), kCommandMessage, 0,
-                           reinterpret_cast<LPARAM>(command));
+    static std::string pending;
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD available = 0;
+    bool ended = !PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr);
+    while (!ended && available > 0) {
+        char bytes[4096];
+        DWORD got = 0;
+        if (!ReadFile(input, bytes, std::min<DWORD>(available, sizeof bytes), &got, nullptr) || got == 0)
+            ended = true;
+        pending.append(bytes, got);
+        available -= std::min(available, got);
     }
-    PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(mainThread)), kCommandMessage, 0,
-                       reinterpret_cast<LPARAM>(new std::string("close")));
-    return 0;
+    for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+        std::string command = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        if (!command.empty() && command.back() == '\r')
+            command.pop_back();
+        if (!runCommand(command))
+            return false;
+    }
+    return !ended || runCommand("close");
 }
 
 /// UI-View32's folder in the user's settings, while this stand-in serves; what was recorded before
@@ -739,27 +749,18 @@ int main(int argc, char **argv)
 
     FolderRecord *record = serving && !hasArgument(argc, argv, "--no-register") ? new FolderRecord(folder) : nullptr;
     if (serving) {
-        CreateThread(nullptr, 0, readCommands, reinterpret_cast<void *>(UINT_PTR(GetCurrentThreadId())), 0, nullptr);
         std::printf("uiview32-standin: serving UIView32.Application for %s\n",
                     narrow(folder.c_str(), UINT(folder.size())).c_str());
         std::fflush(stdout);
-    } else {
-        // Commands are read ten times a second; a stand-in nobody ends stops after a minute.
-        SetTimer(nullptr, 1, 100, nullptr);
     }
+    // Commands are looked for twenty times a second; started by COM, the stand-in stops after a minute.
+    SetTimer(nullptr, 1, 50, nullptr);
     const DWORD started = GetTickCount();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == kCommandMessage && message.hwnd == nullptr) {
-            auto *command = reinterpret_cast<std::string *>(message.lParam);
-            const bool goOn = runCommand(*command);
-            delete command;
-            if (!goOn)
-                break;
-            continue;
-        }
         if (message.message == WM_TIMER && message.hwnd == nullptr) {
-            if (!runCommandFile() || GetTickCount() - started > 60000)
+            const bool goOn = serving ? runStandardInput() : runCommandFile() && GetTickCount() - started < 60000;
+            if (!goOn)
                 break;
             continue;
         }
@@ -773,6 +774,5 @@ int main(int argc, char **argv)
     g_typeLibrary->Release();
     CoUninitialize();
     std::fflush(stdout);
-    // The reading thread may still wait on standard input: the program ends without it.
-    ExitProcess(0);
+    return 0;
 }

@@ -80,7 +80,7 @@ public:
     ~Standin()
     {
         process.closeWriteChannel();
-        if (!process.waitForFinished(5000))
+        if (!process.waitForFinished(20000))
             process.kill();
     }
 
@@ -125,6 +125,8 @@ struct BesideAMap
             return nullptr;
         bench.form.start();
         bench.find<QPushButton>(u"Command8"_s)->click();
+        if (!bench.form.mapWindow())
+            qWarning("no map window: %s", qPrintable(bench.dialogs.messages.join(u" / "_s)));
         return bench.form.mapWindow();
     }
 
@@ -406,6 +408,8 @@ void TestEndToEnd::uiviewInTrouble_data()
     // Behind a modal box UI-View32 turns calls away for a while; the link tries again.
     QTest::newRow("busy") << QByteArray("busy 2000") << true;
     QTest::newRow("hung") << QByteArray("hang 3000") << true;
+    // Past the ten seconds Varnock waits, the call is given up.
+    QTest::newRow("hung for long") << QByteArray("hang 14000") << false;
     QTest::newRow("killed during a call") << QByteArray("die") << false;
 }
 

@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -371,8 +372,10 @@ QString Form1::loadUIView32Filter()
 
 void Form1::sendFilterIfChanged()
 {
-    if (!m_autoMessage->isChecked() || !isUIView32Installed())
+    // While UI-View32 keeps a send waiting, the window's events go on, the next tick among them.
+    if (m_sending || !m_autoMessage->isChecked() || !isUIView32Installed())
         return;
+    const QScopedValueRollback sending(m_sending, true);
     const QString line = filterLine();
     if (line == m_lastSentFilter)
         return;

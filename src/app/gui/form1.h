@@ -149,6 +149,7 @@ private:
     std::unique_ptr<UiViewMap> mUivMap;
     QString m_lastSentFilter;
     QDateTime m_sendFailingSince; ///< when sending began to fail; null while it works
+    bool m_sending = false;
 };
 
 /// The version as the status label shows it: "v1.1.0".

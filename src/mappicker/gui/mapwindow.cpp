@@ -5,7 +5,6 @@
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -136,16 +135,14 @@ void MapWindow::grabUIView32Image()
         const std::optional<qint16> width = mUivMap->mapWidth();
         if (!height || !width || *width <= 0 || *height <= 0)
             break;
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        const QImage image = mUivMap->copyMapToClipboard(*width, *height) == true ? clipboard->image() : QImage();
+        const QImage image
+            = mUivMap->copyMapToClipboard(*width, *height) == true ? mUivMap->takeMapFromClipboard(winId()) : QImage();
         if (image.isNull()) {
             // Every map a 16-bit size allows is taken; only one that cannot be held here is left out.
             if (QImage(*width, *height, QImage::Format_RGB32).isNull())
                 setWindowTitle(QStringLiteral("Map of %1 x %2 Pixels Too Large for Memory").arg(*width).arg(*height));
             break;
         }
-        // The map stays off the clipboard: a 1 x 1 monochrome image takes its place.
-        replaceMapOnClipboard(winId());
 
         m_canvas->setImage(image);
         if (!letEventsRun())

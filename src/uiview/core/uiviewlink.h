@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -17,6 +18,10 @@ public:
 
     /// Asks UI-View32 to put the map on the clipboard as a bitmap of that size; nothing on failure.
     virtual std::optional<bool> copyMapToClipboard(int width, int height) = 0;
+    /// The map copyMapToClipboard put on the clipboard, taken off it for the window `window`: a
+    /// bitmap of 1 x 1 pixel takes its place, so that the map does not stay there. A null image when
+    /// the clipboard holds none.
+    virtual QImage takeMapFromClipboard(quintptr window);
     /// The path of the map's image file.
     virtual std::optional<QString> mapFileName() = 0;
     virtual std::optional<qint16> mapHeight() = 0;
@@ -64,7 +69,3 @@ public:
 /// The connector of this platform: COM automation on Windows, the session bus elsewhere.
 std::unique_ptr<UiViewConnector> createPlatformConnector();
 
-/// Puts a bitmap of 1 x 1 pixel in place of the map that copyMapToClipboard put on the clipboard and
-/// the window `window` has taken from it, so that the map does not stay there. On Windows through
-/// the clipboard's own calls, without emptying it first, as UI-View32's add-ons do.
-void replaceMapOnClipboard(quintptr window);

@@ -22,10 +22,39 @@ constexpr IID kMapInterface = {0x33CFA044, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0x
 // answer is given up after it, so that a hung UI-View32 cannot hold the window.
 constexpr DWORD kCallLimitMs = 10000;
 constexpr DWORD kRetryDelayMs = 100;
+// How often a waiting call wakes the UI thread.
+constexpr DWORD kWakeMs = 200;
 constexpr IID kApplicationEvents = {0x209E1020, 0x55A8, 0x48D5, {0x82, 0xE3, 0xA6, 0xF4, 0x87, 0xD2, 0xB3, 0xE7}};
 constexpr IID kMapEvents = {0x33CFA049, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
 constexpr DISPID kClosingEvent = 3;
 constexpr DISPID kMapChangedEvent = 1;
+
+/// While a call to UI-View32 waits, wakes the UI thread now and then: COM then asks the call filter
+/// whether to wait on, so that a call past the limit is given up, and handles the window's messages
+/// meanwhile, even where nothing else comes to wake it (Wine waits for posted messages only).
+class CallWatch
+{
+public:
+    CallWatch()
+    {
+        CreateTimerQueueTimer(&m_timer, nullptr, &CallWatch::wake, reinterpret_cast<void *>(UINT_PTR(GetCurrentThreadId())),
+                              kWakeMs, kWakeMs, WT_EXECUTEDEFAULT);
+    }
+    ~CallWatch()
+    {
+        if (m_timer)
+            DeleteTimerQueueTimer(nullptr, m_timer, INVALID_HANDLE_VALUE);
+    }
+    CallWatch(const CallWatch &) = delete;
+    CallWatch &operator=(const CallWatch &) = delete;
+
+private:
+    static VOID CALLBACK wake(PVOID thread, BOOLEAN)
+    {
+        PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(thread)), WM_NULL, 0, 0);
+    }
+    HANDLE m_timer = nullptr;
+};
 
 /// Holds one COM interface pointer and releases it.
 template<typename Interface>
@@ -158,6 +187,7 @@ public:
         std::vector<VARIANT> reversed(values.rbegin(), values.rend());
         DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
                               0};
+        const CallWatch watch;
         return SUCCEEDED(m_type->Invoke(m_object.get(), id, flags, &parameters, result, nullptr, nullptr));
     }
 
@@ -565,19 +595,6 @@ std::optional<short> Map::mapWidth()
 void Map::onChanged(std::function<void()> handler)
 {
     d->changed.setHandler(std::move(handler));
-}
-
-void Map::replaceOnClipboard(void *window)
-{
-    // When the clipboard cannot be opened the map stays on it: nothing else is at stake.
-    if (!OpenClipboard(static_cast<HWND>(window)))
-        return;
-    // One row of a monochrome bitmap takes a 16-bit word.
-    static const WORD zeroBits = 0;
-    HBITMAP blank = CreateBitmap(1, 1, 1, 1, &zeroBits);
-    if (blank && !SetClipboardData(CF_BITMAP, blank))
-        DeleteObject(blank);
-    CloseClipboard();
 }
 
 } // namespace uiviewcom

@@ -51,10 +51,6 @@ public:
     /// Called on the UI thread when UI-View32's map changes.
     void onChanged(std::function<void()> handler);
 
-    /// Puts a monochrome bitmap of 1 x 1 pixel on the clipboard in place of the map, without
-    /// emptying the clipboard first, the clipboard opened for `window`.
-    static void replaceOnClipboard(void *window);
-
     struct Impl;
     explicit Map(std::unique_ptr<Impl> impl);
 

@@ -2,6 +2,8 @@
 
 #include "uiview/win/comautomation.h"
 
+#include <windows.h>
+
 namespace {
 
 class ComMap final : public UiViewMap
@@ -21,6 +23,25 @@ public:
     std::optional<bool> copyMapToClipboard(int width, int height) override
     {
         return m_map->copyMapToClipboard(width, height);
+    }
+    QImage takeMapFromClipboard(quintptr window) override
+    {
+        // Through the clipboard's own calls: UI-View32 puts a plain bitmap there, which Windows
+        // offers in other forms only on request, and the map is to be replaced without emptying the
+        // clipboard first, as UI-View32's add-ons do.
+        if (!OpenClipboard(reinterpret_cast<HWND>(window)))
+            return {};
+        const auto map = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+        QImage image = map ? QImage::fromHBITMAP(map) : QImage();
+        if (!image.isNull()) {
+            // One row of a monochrome bitmap takes a 16-bit word.
+            static const WORD zeroBits = 0;
+            HBITMAP blank = CreateBitmap(1, 1, 1, 1, &zeroBits);
+            if (blank && !SetClipboardData(CF_BITMAP, blank))
+                DeleteObject(blank);
+        }
+        CloseClipboard();
+        return image;
     }
     std::optional<QString> mapFileName() override
     {
@@ -77,7 +98,3 @@ QString ComConnector::lastProblem() const
     return m_problem;
 }
 
-void replaceMapOnClipboard(quintptr window)
-{
-    uiviewcom::Map::replaceOnClipboard(reinterpret_cast<void *>(window));
-}
