@@ -2,7 +2,8 @@
 //
 // Plays UI-View32's part for Varnock on the session bus: it records DIR as UI-View32's folder, serves
 // UI-View32's application and map objects, prints every APRS message it is asked to send, and takes
-// commands on standard input ("map IMAGE" changes the map, "close" or the end of input closes).
+// commands on standard input ("map IMAGE" changes the map, "close" or the end of input closes, "exit"
+// ends it at once, as a crash would).
 #include "application_adaptor.h"
 #include "map_adaptor.h"
 #include "standin.h"

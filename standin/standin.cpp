@@ -1,5 +1,8 @@
 #include "standin.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "uiview/dbus/dbusnames.h"
 #include "uiview/dbus/mappixels.h"
 
@@ -83,7 +86,12 @@ QString runCommand(const QString &line, StandinApplication &application, Standin
         Q_EMIT map.MapHasChanged();
         return {};
     }
+    if (command == u"exit") {
+        // As a crashed UI-View32: gone at once, without a word to its clients.
+        std::fflush(stdout);
+        std::_Exit(3);
+    }
     if (command.isEmpty())
         return {};
-    return QStringLiteral("unknown command: %1 (commands: map IMAGE, close)").arg(command);
+    return QStringLiteral("unknown command: %1 (commands: map IMAGE, close, exit)").arg(command);
 }

@@ -4,13 +4,17 @@
 // or the window "Live Traffic" after it was connected for some seconds to a server (a local aprsc
 // with traffic injected, for the README):
 //   varnock_screenshot docs/live.png live HOST:PORT SECONDS
+// or, beside a UI-View32 (or its stand-in), the map window showing two ranges of the filter:
+//   varnock_screenshot map.png map
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "aprsis/gui/livewindow.h"
 #include "base/gui/dialogs.h"
+#include "mappicker/gui/mapwindow.h"
 #include "uiview/core/uiviewlink.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,10 +30,12 @@ int main(int argc, char *argv[])
     // Settings of a UI-View32 on this machine must not reach into the figures or the picture.
     QStandardPaths::setTestModeEnabled(true);
     const bool live = argc == 5 && qstrcmp(argv[2], "live") == 0;
+    const bool map = argc == 3 && qstrcmp(argv[2], "map") == 0;
     if (argc != 2 && argc != 3 && !live) {
         std::fprintf(stderr,
                      "usage: varnock_screenshot FILE.png [PAGE]\n"
-                     "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n");
+                     "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n"
+                     "       varnock_screenshot FILE.png map\n");
         return 2;
     }
     QtDialogs dialogs;
@@ -40,11 +46,26 @@ int main(int argc, char *argv[])
     window.start();
     window.decodeFilter(QStringLiteral("filter b/G*/M*/2E0* t/pw/G4ABC/50 d/WIDE2 m/100 f/M0XYZ/25 q//CI "
                                        "s/>_// -u/APZ* e/T2UK p/DL/DB g/BLN*"));
-    const int page = argc == 3 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
+    const int page = map ? 0 : argc == 3 ? QString::fromLocal8Bit(argv[2]).toInt() : 1;
     window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(page);
     window.show();
     QApplication::processEvents();
     QWidget *shown = &window;
+    if (map) {
+        // The sample map's country: two ranges, shown on UI-View32's map by "Display UI-View32".
+        window.decodeFilter(QStringLiteral("filter r/51.2/-0.9/25 r/50.85/0.1/15"));
+        window.findChild<QPushButton *>(QStringLiteral("Command6"))->click();
+        shown = window.mapWindow();
+        if (!shown) {
+            std::fprintf(stderr, "no map window: UI-View32 could not be reached\n");
+            return 1;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        while (window.mapWindow()->mapImage().isNull() && clock.elapsed() < 20000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QApplication::processEvents();
+    }
     if (live) {
         window.decodeFilter(QStringLiteral("filter b/G* t/mw r/51/10/600"));
         window.findChild<QPushButton *>(QStringLiteral("live_test"))->click();

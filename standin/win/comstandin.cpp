@@ -59,6 +59,9 @@ bool g_changeDuringUnadvise = false;
 bool g_dieInNextCall = false;
 DWORD g_hangNextCall = 0;
 DWORD g_busyUntil = 0;
+DWORD g_registration = 0;
+bool g_ended = false;
+
 
 std::string narrow(const wchar_t *text, UINT length)
 {
@@ -89,12 +92,25 @@ void log(const std::string &line)
     std::fflush(g_log);
 }
 
-/// What UI-View32 tells of itself before each call returns: a hung or a dying UI-View32.
-void answerCall()
+/// Ends the stand-in as a crashed UI-View32 ends, for its clients: without a word, its class withdrawn
+/// at once and every later call failing. The process itself ends after the call at hand, as it
+/// always ends.
+void endAtOnce(const char *how)
 {
-    if (g_dieInNextCall) {
-        log("die");
-        ExitProcess(3);
+    log(how);
+    CoRevokeClassObject(g_registration);
+    g_registration = 0;
+    g_ended = true;
+}
+
+/// What UI-View32 does before each call returns: S_OK, or a failure when it dies in the call. A hung
+/// UI-View32 answers late.
+HRESULT answerCall()
+{
+    if (g_dieInNextCall || g_ended) {
+        if (!g_ended)
+            endAtOnce("die");
+        return RPC_E_DISCONNECTED;
     }
     if (g_hangNextCall) {
         const DWORD hang = g_hangNextCall;
@@ -102,6 +118,7 @@ void answerCall()
         log("hang");
         Sleep(hang);
     }
+    return S_OK;
 }
 
 /// The map UI-View32 shows: a bitmap and the file it came from.
@@ -155,6 +172,30 @@ struct MapPicture
 };
 
 MapPicture g_picture;
+
+/// A device-independent copy of a bitmap, 32 bits a pixel, for the clipboard.
+HGLOBAL independentCopy(HBITMAP bitmap, LONG width, LONG height)
+{
+    const SIZE_T bytes = sizeof(BITMAPINFOHEADER) + SIZE_T(width) * SIZE_T(height) * 4;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    auto *header = memory ? static_cast<BITMAPINFOHEADER *>(GlobalLock(memory)) : nullptr;
+    if (!header) {
+        if (memory)
+            GlobalFree(memory);
+        return nullptr;
+    }
+    *header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, UINT(height), header + 1, reinterpret_cast<BITMAPINFO *>(header),
+                               DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    GlobalUnlock(memory);
+    if (rows != height) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    return memory;
+}
 
 // COM objects end through Release; the classes here are final and delete themselves as what they are.
 #pragma GCC diagnostic push
@@ -370,43 +411,54 @@ public:
         std::snprintf(text, sizeof text, "call copyMapToClipboard(%ld, %ld, %ld, %ld, %s, %d, %d, %d)", long(*left),
                       long(*top), long(*width), long(*height), quoted(*caption).c_str(), *first, *second, *third);
         log(text);
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         if (g_changeDuringCopy) {
             g_changeDuringCopy = false;
             events().raise(kMapChangedEvent, "MapHasChanged");
         }
         *copied = VARIANT_FALSE;
         HBITMAP picture = *width > 0 && *height > 0 ? g_picture.picture(*width, *height) : nullptr;
+        // The map goes on as a device-independent bitmap too, as picture programs often put it: Wine
+        // 8 does not hand a 32-bit program's bitmap to a 64-bit program, while plain memory arrives.
+        HGLOBAL dib = picture ? independentCopy(picture, *width, *height) : nullptr;
         if (picture && OpenClipboard(nullptr)) {
             EmptyClipboard();
             if (SetClipboardData(CF_BITMAP, picture))
                 *copied = VARIANT_TRUE;
             else
                 DeleteObject(picture);
+            if (!dib || !SetClipboardData(CF_DIB, dib))
+                GlobalFree(dib);
             CloseClipboard();
-        } else if (picture) {
-            DeleteObject(picture);
+        } else {
+            if (picture)
+                DeleteObject(picture);
+            GlobalFree(dib);
         }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_mapFileName(BSTR *path) override
     {
         log("call mapFileName");
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         *path = SysAllocString(g_picture.path.c_str());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_mapHeight(short *pixels) override
     {
         log("call mapHeight");
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         *pixels = short(g_picture.height);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_mapWidth(short *pixels) override
     {
         log("call mapWidth");
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         *pixels = short(g_picture.width);
         return S_OK;
     }
@@ -428,7 +480,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_currentMap(_Map **map) override
     {
         log("call currentMap");
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         g_map->AddRef();
         *map = g_map;
         return S_OK;
@@ -437,7 +490,8 @@ public:
     {
         log("call sendAprsMessage(" + quoted(*addressee) + ", " + quoted(*path) + ", " + std::to_string(*count) + ", "
             + quoted(*kind) + ", " + quoted(text) + ")");
-        answerCall();
+        if (const HRESULT answer = answerCall(); FAILED(answer))
+            return answer;
         // What the tests read: the message as UI-View32 would put it on the air.
         const BSTR to = *addressee;
         std::printf("%s: %s\n", narrow(to ? to : L"", to ? SysStringLen(to) : 0).c_str(),
@@ -537,9 +591,8 @@ bool runCommand(const std::string &command)
             application->events().raise(kClosingEvent, "UIView32IsClosing");
         return false;
     } else if (verb == "exit") {
-        log("exit");
-        std::fflush(stdout);
-        ExitProcess(0);
+        endAtOnce("exit");
+        return false;
     } else if (!verb.empty()) {
         std::fprintf(stderr, "uiview32-standin: unknown command %s\n", command.c_str());
     }
@@ -739,9 +792,8 @@ int main(int argc, char **argv)
     static BusyFilter busyFilter;
     CoRegisterMessageFilter(&busyFilter, nullptr);
     static Factory factory;
-    DWORD registration = 0;
     if (FAILED(CoRegisterClassObject(kApplicationClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
-                                     &registration))) {
+                                     &g_registration))) {
         log("the class cannot be offered");
         std::fprintf(stderr, "uiview32-standin: the class cannot be offered\n");
         return 1;
@@ -766,13 +818,19 @@ int main(int argc, char **argv)
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        if (g_ended)
+            break;
     }
-    CoRevokeClassObject(registration);
+    if (g_registration)
+        CoRevokeClassObject(g_registration);
     delete record;
     log("end");
-    g_map->Release();
-    g_typeLibrary->Release();
-    CoUninitialize();
     std::fflush(stdout);
+    if (g_log)
+        std::fclose(g_log);
+    // The clients' event sinks are not released, nor COM ended: either would call back into clients
+    // that may have gone, and under qemu's user emulation (where 32-bit programs run on kernels
+    // that run none themselves) Wine cannot deliver the exception a failed call raises.
+    TerminateProcess(GetCurrentProcess(), 0);
     return 0;
 }

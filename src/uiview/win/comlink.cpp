@@ -6,6 +6,61 @@
 
 namespace {
 
+/// The pixels of a bitmap, whatever its depth, as 32-bit colours.
+QImage pixelsOf(HBITMAP bitmap)
+{
+    BITMAP facts{};
+    if (!GetObjectW(bitmap, sizeof facts, &facts) || facts.bmWidth <= 0 || facts.bmHeight <= 0)
+        return {};
+    QImage image(facts.bmWidth, facts.bmHeight, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    BITMAPINFO layout{};
+    layout.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    layout.bmiHeader.biWidth = facts.bmWidth;
+    layout.bmiHeader.biHeight = -facts.bmHeight; // top row first, as QImage holds it
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 32;
+    layout.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, UINT(facts.bmHeight), image.bits(), &layout, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return rows == facts.bmHeight ? image : QImage();
+}
+
+/// The pixels of a device-independent bitmap on the clipboard; a null image when it is not whole.
+QImage pixelsOfDib(HGLOBAL dib)
+{
+    const auto *header = static_cast<const BITMAPINFOHEADER *>(GlobalLock(dib));
+    if (!header)
+        return {};
+    const SIZE_T size = GlobalSize(dib);
+    QImage image;
+    if (size >= sizeof(BITMAPINFOHEADER) && header->biSize >= sizeof(BITMAPINFOHEADER) && header->biWidth > 0
+        && header->biHeight != 0 && header->biPlanes == 1
+        && (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS)) {
+        const quint64 colours
+            = header->biClrUsed ? header->biClrUsed : header->biBitCount <= 8 ? 1u << header->biBitCount : 0;
+        const quint64 masks
+            = header->biCompression == BI_BITFIELDS && header->biSize == sizeof(BITMAPINFOHEADER) ? 3 * 4 : 0;
+        const quint64 offset = header->biSize + masks + colours * sizeof(RGBQUAD);
+        const quint64 stride = (quint64(header->biWidth) * header->biBitCount + 31) / 32 * 4;
+        const quint64 rows = quint64(qAbs(qint64(header->biHeight)));
+        if (offset + stride * rows <= size) {
+            HDC screen = GetDC(nullptr);
+            HBITMAP bitmap = CreateDIBitmap(screen, header, CBM_INIT, reinterpret_cast<const BYTE *>(header) + offset,
+                                            reinterpret_cast<const BITMAPINFO *>(header), DIB_RGB_COLORS);
+            ReleaseDC(nullptr, screen);
+            if (bitmap) {
+                image = pixelsOf(bitmap);
+                DeleteObject(bitmap);
+            }
+        }
+    }
+    GlobalUnlock(dib);
+    return image;
+}
+
 class ComMap final : public UiViewMap
 {
 public:
@@ -32,7 +87,12 @@ public:
         if (!OpenClipboard(reinterpret_cast<HWND>(window)))
             return {};
         const auto map = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        QImage image = map ? QImage::fromHBITMAP(map) : QImage();
+        QImage image = map ? pixelsOf(map) : QImage();
+        // Wine 8 hands a 32-bit program's bitmap to a 64-bit one as a handle that is none; the same
+        // picture as a device-independent bitmap, plain memory, arrives whole.
+        if (image.isNull())
+            if (const HANDLE dib = GetClipboardData(CF_DIB))
+                image = pixelsOfDib(dib);
         if (!image.isNull()) {
             // One row of a monochrome bitmap takes a 16-bit word.
             static const WORD zeroBits = 0;
