@@ -136,6 +136,7 @@ packagecheck)
     appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.varnock.varnock.metainfo.xml
     [[ -f /usr/share/icons/hicolor/scalable/apps/varnock.svg && -f /usr/share/icons/hicolor/48x48/apps/varnock.png ]]
     man -w varnock >/dev/null
+    grep -q 'License: GPL-3+' /usr/share/doc/varnock/copyright
     # The menu entry's command starts the window (it runs until stopped here).
     launch=$(sed -n 's/^Exec=//p' /usr/share/applications/org.varnock.varnock.desktop)
     status=0

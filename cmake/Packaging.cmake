@@ -24,6 +24,9 @@ foreach(size 16 32 48 64 128 256)
     install(FILES ${desktop}/icons/${size}x${size}/varnock.png DESTINATION share/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+# Varnock is under the GPL, version 3 or later; the package says so where Debian looks.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION share/doc/varnock)
+
 find_program(GZIP gzip REQUIRED)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/varnock.1.gz
     COMMAND ${GZIP} -9nc ${desktop}/varnock.1 > ${CMAKE_BINARY_DIR}/varnock.1.gz
@@ -42,6 +45,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Varnock developers <varnock@varnock.org>")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://varnock.org/")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 # Help opens the desktop's viewer; the stand-in needs a session bus.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, dbus")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

@@ -823,7 +823,9 @@ int main(int argc, char **argv)
     }
     if (g_registration)
         CoRevokeClassObject(g_registration);
-    delete record;
+    // A crashed UI-View32 leaves its record behind.
+    if (!g_ended)
+        delete record;
     log("end");
     std::fflush(stdout);
     if (g_log)

@@ -1,5 +1,6 @@
 // Varnock beside the UI-View32 stand-in, across two processes: on Linux over a private session bus,
-// on Windows through COM to the 32-bit stand-in, registered as each global row says.
+// on Windows through COM to the 32-bit stand-in, registered as VARNOCK_E2E_REGISTRATION says ("32",
+// the default, as a 32-bit program registers itself; or "both", in both views of the registry).
 #include "mappicker/gui/mapwindow.h"
 #include "support/mapmouse.h"
 #include "support/workbench.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -188,9 +190,7 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase_data();
     void initTestCase();
-    void init();
     void besideTheStandin();
     void varnockEndsWithTheStandin();
     void standinVanishes();
@@ -205,20 +205,11 @@ private Q_SLOTS:
     void standinWithoutItsTypeLibrary();
 
 private:
-    QString m_registered;
-};
+    /// Registers the stand-in as this run has it again, after a test changed it.
+    void registerAsThisRun();
 
-void TestEndToEnd::initTestCase_data()
-{
-    QTest::addColumn<QString>("registration");
-    if (kWindows) {
-        // UI-View32, a 32-bit program, records itself where 32-bit programs look; Varnock is 64-bit.
-        QTest::newRow("registered for 32-bit programs") << u"32"_s;
-        QTest::newRow("registered in both views") << u"both"_s;
-    } else {
-        QTest::newRow("session bus") << QString();
-    }
-}
+    QString m_registration;
+};
 
 void TestEndToEnd::initTestCase()
 {
@@ -230,15 +221,17 @@ void TestEndToEnd::initTestCase()
         QFAIL("the stand-in was not built beside the test");
     isolateUserSettings();
     qputenv("VARNOCK_SEND_INTERVAL_MS", "100");
+    // UI-View32, a 32-bit program, records itself where 32-bit programs look; Varnock is 64-bit.
+    if (kWindows) {
+        m_registration = qEnvironmentVariable("VARNOCK_E2E_REGISTRATION", u"32"_s);
+        qInfo("the stand-in registered as %s", qPrintable(m_registration));
+        registerAsThisRun();
+    }
 }
 
-void TestEndToEnd::init()
+void TestEndToEnd::registerAsThisRun()
 {
-    QFETCH_GLOBAL(QString, registration);
-    if (registration != m_registered) {
-        QVERIFY2(registerStandin(registration), "the stand-in could not be registered");
-        m_registered = registration;
-    }
+    QVERIFY2(registerStandin(m_registration), "the stand-in could not be registered");
 }
 
 void TestEndToEnd::besideTheStandin()
@@ -396,10 +389,9 @@ void TestEndToEnd::largeMap()
 void TestEndToEnd::withoutTheStandin()
 {
     // Where COM would start a registered UI-View32 for the link, the stand-in is not registered.
-    if (kWindows) {
+    if (kWindows)
         QVERIFY(registerStandin(u"none"_s));
-        m_registered.clear();
-    }
+    const auto registerAgain = qScopeGuard([this] { registerAsThisRun(); });
     UiViewInstall install("[APRServe]\r\nEXTRA_LOGON_TEXT=b/A\r\n");
     const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
     QElapsedTimer clock;
@@ -482,7 +474,7 @@ void TestEndToEnd::standinWithoutItsTypeLibrary()
     if (!kWindows)
         QSKIP("a type library is COM's; the session bus has none");
     QVERIFY(registerStandin(u"without-typelib"_s));
-    m_registered.clear(); // the next test registers it whole again
+    const auto registerAgain = qScopeGuard([this] { registerAsThisRun(); });
     Standin standin;
     QVERIFY(standin.serving());
     const std::unique_ptr<UiViewConnector> link = createPlatformConnector();
