@@ -1,6 +1,8 @@
 // Varnock beside the UI-View32 stand-in, across two processes: on Linux over a private session bus,
-// on Windows through COM to the 32-bit stand-in, registered as VARNOCK_E2E_REGISTRATION says ("32",
-// the default, as a 32-bit program registers itself; or "both", in both views of the registry).
+// on Windows through COM to the stand-in, registered as VARNOCK_E2E_REGISTRATION says ("32", the
+// default, as a 32-bit program registers itself; or "both", in both views of the registry). The
+// stand-in serving is the 32-bit one, as UI-View32 is, unless VARNOCK_E2E_STANDIN names the 64-bit
+// build ("uiview32-standin64"), which the registration always uses: see tools/wine/wintest.sh.
 #include "mappicker/gui/mapwindow.h"
 #include "support/mapmouse.h"
 #include "support/workbench.h"
@@ -40,6 +42,14 @@ namespace {
 QString programPath(const char *name)
 {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name));
+}
+
+/// The stand-in that serves.
+QString standinProgram()
+{
+    return programPath(kWindows ? qgetenv("VARNOCK_E2E_STANDIN").isEmpty() ? "uiview32-standin"
+                                                                           : qgetenv("VARNOCK_E2E_STANDIN").constData()
+                                : "uiview32-standin");
 }
 
 QString sampleMap()
@@ -108,7 +118,7 @@ public:
         if (!kWindows)
             environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(environment);
-        process.start(programPath("uiview32-standin"),
+        process.start(standinProgram(),
                       {u"--folder"_s, QDir::toNativeSeparators(folder()), u"--map"_s, bitmapMap(folder(), u"map"_s, map)});
     }
     ~Standin()
@@ -175,11 +185,13 @@ bool registerStandin(const QString &registration)
 {
     if (registration.isEmpty())
         return true;
+    // Registered by the 64-bit build, which writes what the 32-bit one would: a 32-bit program under
+    // emulation is the less reliable for it.
     QProcess standin;
-    standin.start(programPath("uiview32-standin"), {u"/unregserver"_s});
+    standin.start(programPath("uiview32-standin64"), {u"/unregserver"_s});
     if (!standin.waitForFinished(60000) || registration == u"none")
         return standin.exitCode() == 0;
-    standin.start(programPath("uiview32-standin"), {u"/regserver"_s, registration});
+    standin.start(programPath("uiview32-standin64"), {u"/regserver"_s, registration});
     return standin.waitForFinished(60000) && standin.exitCode() == 0;
 }
 
@@ -217,14 +229,14 @@ void TestEndToEnd::initTestCase()
     if (!QDBusConnection::sessionBus().isConnected())
         QSKIP("no session bus: run this test under dbus-run-session");
 #endif
-    if (!QFileInfo::exists(programPath(kWindows ? "uiview32-standin.exe" : "uiview32-standin")))
+    if (!QFileInfo::exists(standinProgram() + (kWindows ? u".exe"_s : QString())))
         QFAIL("the stand-in was not built beside the test");
     isolateUserSettings();
     qputenv("VARNOCK_SEND_INTERVAL_MS", "100");
     // UI-View32, a 32-bit program, records itself where 32-bit programs look; Varnock is 64-bit.
     if (kWindows) {
         m_registration = qEnvironmentVariable("VARNOCK_E2E_REGISTRATION", u"32"_s);
-        qInfo("the stand-in registered as %s", qPrintable(m_registration));
+        qInfo("%s, registered as %s", qPrintable(QFileInfo(standinProgram()).fileName()), qPrintable(m_registration));
         registerAsThisRun();
     }
 }
