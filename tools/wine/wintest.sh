@@ -6,7 +6,8 @@
 #   2. Varnock's COM link alone, driven against the stand-in (standin/win/comdriver.cpp);
 #   3. the console: varnock --help, --version, --check, --explain and --decode through cmd.exe,
 #      with their exit codes;
-#   4. the real Varnock.exe: "File > Exit" and UI-View32's closing each end it cleanly;
+#   4. the real Varnock.exe: Help opens readme.1st in Notepad; "File > Exit" and UI-View32's
+#      closing each end it cleanly;
 #   5. the installer, run silently, and its uninstaller;
 #   6. start-up of Varnock.exe against a Qt floor, the installed size, the zip's size; and
 #      screenshots of Varnock.exe and its map window in BUILD/screenshots.
@@ -28,7 +29,8 @@ sudo=()
 # UI-View32 and its stand-in, NSIS's installers and parts of Wine itself are 32-bit programs. Some
 # virtual machines' kernels run no 32-bit programs; there qemu's user emulation runs them.
 emulated=OFF
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [[ $(cat /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null | head -n 1) == enabled ]] \
+    || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     emulated=ON
     if ! command -v qemu-i386-static >/dev/null; then
         "${sudo[@]}" apt-get install -y --no-install-recommends qemu-user-static >/dev/null
@@ -179,6 +181,15 @@ wine "$build/stage/Varnock.exe" 2>"$work/exit.log" &
 pid=$!
 if window=$(varnock_window); then
     sleep 2
+    # Help opens readme.1st in Notepad.
+    xdotool windowactivate --sync "$window" key --clearmodifiers alt+h
+    notepad=
+    for _ in $(seq 1 60); do
+        notepad=$(xdotool search --onlyvisible --name 'readme\.1st' 2>/dev/null | head -n 1) && [[ -n $notepad ]] && break
+        sleep 0.5
+    done
+    [[ -n $notepad ]] && pass "Help opened readme.1st in Notepad" || fail "Help opened no Notepad with readme.1st"
+    sleep 1
     xdotool windowactivate --sync "$window" key --clearmodifiers alt+f
     sleep 1
     xdotool key --clearmodifiers x
