@@ -3,7 +3,9 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
+#include <atomic>
 #include <cwchar>
+#include <thread>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -22,39 +24,10 @@ constexpr IID kMapInterface = {0x33CFA044, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0x
 // answer is given up after it, so that a hung UI-View32 cannot hold the window.
 constexpr DWORD kCallLimitMs = 10000;
 constexpr DWORD kRetryDelayMs = 100;
-// How often a waiting call wakes the UI thread.
-constexpr DWORD kWakeMs = 200;
 constexpr IID kApplicationEvents = {0x209E1020, 0x55A8, 0x48D5, {0x82, 0xE3, 0xA6, 0xF4, 0x87, 0xD2, 0xB3, 0xE7}};
 constexpr IID kMapEvents = {0x33CFA049, 0x2826, 0x11D4, {0x82, 0xE8, 0x00, 0xC0, 0xDF, 0x46, 0x4F, 0xC9}};
 constexpr DISPID kClosingEvent = 3;
 constexpr DISPID kMapChangedEvent = 1;
-
-/// While a call to UI-View32 waits, wakes the UI thread now and then: COM then asks the call filter
-/// whether to wait on, so that a call past the limit is given up, and handles the window's messages
-/// meanwhile, even where nothing else comes to wake it (Wine waits for posted messages only).
-class CallWatch
-{
-public:
-    CallWatch()
-    {
-        CreateTimerQueueTimer(&m_timer, nullptr, &CallWatch::wake, reinterpret_cast<void *>(UINT_PTR(GetCurrentThreadId())),
-                              kWakeMs, kWakeMs, WT_EXECUTEDEFAULT);
-    }
-    ~CallWatch()
-    {
-        if (m_timer)
-            DeleteTimerQueueTimer(nullptr, m_timer, INVALID_HANDLE_VALUE);
-    }
-    CallWatch(const CallWatch &) = delete;
-    CallWatch &operator=(const CallWatch &) = delete;
-
-private:
-    static VOID CALLBACK wake(PVOID thread, BOOLEAN)
-    {
-        PostThreadMessageW(DWORD(reinterpret_cast<UINT_PTR>(thread)), WM_NULL, 0, 0);
-    }
-    HANDLE m_timer = nullptr;
-};
 
 /// Holds one COM interface pointer and releases it.
 template<typename Interface>
@@ -134,6 +107,113 @@ struct Slot
     ~Slot() { SysFreeString(text); }
 };
 
+/// Whether UI-View32 turned the call away for now, as it does behind a modal box.
+bool rejected(HRESULT result, const EXCEPINFO &exception)
+{
+    const HRESULT cause = result == DISP_E_EXCEPTION ? exception.scode : result;
+    return cause == RPC_E_CALL_REJECTED || cause == RPC_E_SERVERCALL_RETRYLATER;
+}
+
+/// One call to UI-View32 made on a thread of its own. The UI thread goes on handling its messages
+/// meanwhile, whatever COM's own wait for a call does: Wine's handles neither timers nor input and
+/// cannot give a call up. Shared with that thread, which outlives a call that was given up.
+struct PendingCall
+{
+    explicit PendingCall(std::size_t count)
+        : slots(count)
+        , arguments(count)
+    { }
+    ~PendingCall()
+    {
+        for (VARIANT &argument : arguments)
+            VariantInit(&argument); // they point into the slots, which free themselves
+        if (done)
+            CloseHandle(done);
+    }
+    PendingCall(const PendingCall &) = delete;
+    PendingCall &operator=(const PendingCall &) = delete;
+
+    DWORD object = 0; // in the global interface table
+    IID interfaceId{};
+    ComPtr<ITypeInfo> type; // a description of our own, or none: the object's IDispatch is called
+    MEMBERID id = 0;
+    WORD flags = 0;
+    std::vector<Slot> slots;
+    std::vector<VARIANT> arguments; // last first, as IDispatch takes them
+    Variant result;
+    HRESULT outcome = E_FAIL;
+    std::atomic<bool> givenUp = false;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+void makeCall(const std::shared_ptr<PendingCall> &call)
+{
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+        SetEvent(call->done);
+        return;
+    }
+    {
+        ComPtr<IGlobalInterfaceTable> table;
+        ComPtr<IDispatch> object;
+        if (SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IGlobalInterfaceTable, reinterpret_cast<void **>(table.out())))
+            && SUCCEEDED(table->GetInterfaceFromGlobal(call->object, call->interfaceId,
+                                                       reinterpret_cast<void **>(object.out())))) {
+            // A thread of the multi-threaded apartment has no call filter: turned-away calls are tried
+            // again here.
+            const ULONGLONG start = GetTickCount64();
+            for (;;) {
+                DISPPARAMS parameters{call->arguments.empty() ? nullptr : call->arguments.data(), nullptr,
+                                      static_cast<UINT>(call->arguments.size()), 0};
+                EXCEPINFO exception{};
+                VariantClear(&call->result.value);
+                call->outcome = call->type ? call->type->Invoke(object.get(), call->id, call->flags, &parameters,
+                                                                &call->result.value, &exception, nullptr)
+                                           : object->Invoke(call->id, IID_NULL, LOCALE_USER_DEFAULT, call->flags,
+                                                            &parameters, &call->result.value, &exception, nullptr);
+                SysFreeString(exception.bstrSource);
+                SysFreeString(exception.bstrDescription);
+                SysFreeString(exception.bstrHelpFile);
+                if (!rejected(call->outcome, exception) || call->givenUp || GetTickCount64() - start > kCallLimitMs)
+                    break;
+                Sleep(kRetryDelayMs);
+            }
+        }
+    }
+    CoUninitialize();
+    SetEvent(call->done);
+}
+
+/// Waits for a call made on its own thread, handling the UI thread's messages meanwhile (Qt's timers
+/// and posted events, input, and COM's calls into this apartment). False when the call is given up.
+bool awaitCall(const PendingCall &call)
+{
+    const ULONGLONG deadline = GetTickCount64() + kCallLimitMs;
+    std::optional<WPARAM> quit;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            break;
+        const DWORD left = DWORD(deadline - now);
+        const DWORD woke = quit ? WaitForSingleObject(call.done, left)
+                                : MsgWaitForMultipleObjectsEx(1, &call.done, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + 1)
+            break;
+        MSG message;
+        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = message.wParam; // for the loop that waits for it, once this call is over
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit)
+        PostQuitMessage(int(*quit));
+    return WaitForSingleObject(call.done, 0) == WAIT_OBJECT_0;
+}
+
 /// One of UI-View32's interfaces on an object, called through the type library's description of it:
 /// the ids are looked up once, locally, and the arguments take the declared types.
 class TypedObject
@@ -148,6 +228,7 @@ public:
         const HRESULT loaded = LoadRegTypeLib(kTypeLibrary, 1, 0, LOCALE_NEUTRAL, library.out());
         if (SUCCEEDED(loaded))
             library->GetTypeInfoOfGuid(interfaceId, m_type.out());
+        m_ownType = bool(m_type);
         if (!m_type) {
             // A type library of another version than ours: the object describes itself.
             ComPtr<ITypeInfo> own;
@@ -160,15 +241,34 @@ public:
                                        : L"UI-View32 does not offer the interface Varnock calls";
         else if (!m_type)
             m_problem = L"UI-View32's type library is not registered (reinstall UI-View32)";
+        // Calls are made on threads of their own, which take the object from the global table.
+        if (*this
+            && SUCCEEDED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IGlobalInterfaceTable, reinterpret_cast<void **>(m_table.out())))
+            && FAILED(m_table->RegisterInterfaceInGlobal(m_object.get(), interfaceId, &m_cookie)))
+            m_cookie = 0;
+        m_interfaceId = interfaceId;
     }
+    ~TypedObject()
+    {
+        if (m_cookie)
+            m_table->RevokeInterfaceFromGlobal(m_cookie);
+    }
+    TypedObject(const TypedObject &) = delete;
+    TypedObject &operator=(const TypedObject &) = delete;
 
     explicit operator bool() const { return m_object && m_type; }
     /// Why the object cannot be called, when it cannot.
     const std::wstring &problem() const { return m_problem; }
     IDispatch *object() const { return m_object.get(); }
 
+    /// Where a call is made: on a thread of its own, given up after the call limit, or on the UI
+    /// thread, for a call that returns an object, which belongs to the thread that receives it.
+    enum class Thread { Aside, Here };
+
     /// Calls the member, its arguments in declared order; false when the call fails.
-    bool call(const wchar_t *name, WORD flags, const std::vector<Argument> &arguments, VARIANT *result)
+    bool call(const wchar_t *name, WORD flags, const std::vector<Argument> &arguments, VARIANT *result,
+              Thread thread = Thread::Aside)
     {
         if (!*this)
             return false;
@@ -178,17 +278,41 @@ public:
         std::vector<VARTYPE> declared;
         if (!parameterTypes(id, flags, &declared) || declared.size() != arguments.size())
             return false;
-        std::vector<Slot> slots(arguments.size());
-        std::vector<VARIANT> values(arguments.size());
-        for (std::size_t i = 0; i < arguments.size(); ++i)
-            if (!convert(arguments[i], declared[i], slots[i], values[i]))
-                return false;
+        const std::size_t count = arguments.size();
+        auto pending = std::make_shared<PendingCall>(count);
         // IDispatch takes its arguments last first.
-        std::vector<VARIANT> reversed(values.rbegin(), values.rend());
-        DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
-                              0};
-        const CallWatch watch;
-        return SUCCEEDED(m_type->Invoke(m_object.get(), id, flags, &parameters, result, nullptr, nullptr));
+        for (std::size_t i = 0; i < count; ++i)
+            if (!convert(arguments[i], declared[i], pending->slots[i], pending->arguments[count - 1 - i]))
+                return false;
+        if (thread == Thread::Here) {
+            DISPPARAMS parameters{count ? pending->arguments.data() : nullptr, nullptr, static_cast<UINT>(count), 0};
+            return SUCCEEDED(m_type->Invoke(m_object.get(), id, flags, &parameters, result, nullptr, nullptr));
+        }
+        if (!m_cookie || !pending->done)
+            return false;
+        pending->object = m_cookie;
+        pending->interfaceId = m_interfaceId;
+        // A description the object gave of itself lives in UI-View32's process, bound to this thread.
+        if (m_ownType) {
+            m_type->AddRef();
+            pending->type = ComPtr<ITypeInfo>(m_type.get());
+        }
+        pending->id = id;
+        pending->flags = flags;
+        std::thread(makeCall, pending).detach();
+        // Nothing of this object is used after the wait: the window's messages handled meanwhile
+        // may have ended it.
+        if (!awaitCall(*pending)) {
+            pending->givenUp = true;
+            return false;
+        }
+        if (FAILED(pending->outcome))
+            return false;
+        if (result) {
+            *result = pending->result.value;
+            VariantInit(&pending->result.value);
+        }
+        return true;
     }
 
 private:
@@ -274,6 +398,10 @@ private:
 
     ComPtr<IDispatch> m_object;
     ComPtr<ITypeInfo> m_type;
+    bool m_ownType = false;
+    IID m_interfaceId{};
+    ComPtr<IGlobalInterfaceTable> m_table;
+    DWORD m_cookie = 0;
     std::vector<std::pair<std::wstring, MEMBERID>> m_ids;
     std::wstring m_problem;
 };
@@ -534,7 +662,7 @@ Application::~Application() = default;
 std::unique_ptr<Map> Application::currentMap()
 {
     Variant result;
-    if (!d->object.call(L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value)
+    if (!d->object.call(L"currentMap", DISPATCH_PROPERTYGET, {}, &result.value, TypedObject::Thread::Here)
         || (result.value.vt != VT_DISPATCH && result.value.vt != VT_UNKNOWN) || !result.value.pdispVal)
         return nullptr;
     ComPtr<IDispatch> map;
