@@ -58,7 +58,7 @@ windows_qt() {
 }
 
 headless_tests() {
-    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
 }
 
 case "${1:-}" in
