@@ -213,6 +213,10 @@ public:
     /// Calls the event on every sink; a sink whose client went away is dropped.
     void raise(DISPID event, const char *name)
     {
+        // An object whose client has let go of its events, but whose release is still on its way
+        // from the client, raises to no one: nothing happens, nothing is logged.
+        if (m_sinks.empty())
+            return;
         log(std::string("raise ") + name);
         std::map<DWORD, IDispatch *> sinks = m_sinks;
         for (auto &[cookie, sink] : sinks) {
