@@ -237,8 +237,8 @@ for _ in $(seq 1 60); do grep -q serving "$work/standin.out" && break; sleep 0.5
 # The screenshots for the README: the main window and the map window, as they look on Windows.
 mkdir -p "$build/screenshots"
 shots=$(winepath -w "$build/screenshots" 2>/dev/null)
-(cd "$bin" && wine varnock_screenshot.exe "$shots\\main-windows.png" 2>/dev/null \
-    && wine varnock_screenshot.exe "$shots\\map-windows.png" map 2>/dev/null) \
+(cd "$bin" && timeout 120 wine varnock_screenshot.exe "$shots\\main-windows.png" 2>/dev/null \
+    && timeout 120 wine varnock_screenshot.exe "$shots\\map-windows.png" map 2>/dev/null) \
     && pass "screenshots in $build/screenshots" || fail "the screenshots"
 wine "$build/stage/Varnock.exe" 2>"$work/close.log" &
 pid=$!
@@ -252,7 +252,7 @@ if window=$(varnock_window); then
     echo close >&7
     ended_cleanly "$pid" "$work/close.log" "UI-View32 closing"
 else
-    fail "Varnock.exe beside the stand-in showed no window"
+    fail "Varnock.exe beside the stand-in showed no window; the stand-in said: $(cat "$work/standin.out")"
     echo close >&7
 fi
 exec 7>&-
