@@ -1,8 +1,5 @@
 #include "standin.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "uiview/dbus/dbusnames.h"
 #include "uiview/dbus/mappixels.h"
 
@@ -10,6 +7,7 @@
 #include <QImageReader>
 
 #include <cstdio>
+#include <cstdlib>
 
 bool StandinMap::load(const QString &path, QString *error)
 {

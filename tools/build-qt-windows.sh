@@ -28,7 +28,7 @@ source=$work/qtbase-everywhere-src-6.4.2
 
 # Debian's source leaves out Qt's copy of the Wintab headers (tablet input, under a licence Debian does
 # not ship). Wine's LGPL header declares the interface; the packet record is laid out here from
-# PACKETDATA, in the order the Wintab specification gives its fields.
+# PACKETDATA, in the order Wintab lays its fields out.
 wintab=$source/src/3rdparty/wintab
 mkdir -p "$wintab"
 cp /usr/include/wine/wine/windows/wintab.h "$wintab/wine-wintab.h"
@@ -49,7 +49,7 @@ cat > "$wintab/wintab.h" <<'HEADER'
 #include "wine-wintab.h"
 HEADER
 {
-    echo '/* The Wintab PACKET record for the fields named in PACKETDATA, in the specification'"'"'s order. */'
+    echo '/* The Wintab PACKET record for the fields named in PACKETDATA, in Wintab'"'"'s own order. */'
     echo '#pragma once'
     echo 'typedef struct tagPACKET {'
     while read -r flag type field; do

@@ -62,7 +62,6 @@ DWORD g_busyUntil = 0;
 DWORD g_registration = 0;
 bool g_ended = false;
 
-
 std::string narrow(const wchar_t *text, UINT length)
 {
     std::string out;
@@ -770,7 +769,9 @@ int main(int argc, char **argv)
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
     if (argc >= 2 && (std::string(argv[1]) == "/regserver" || std::string(argv[1]) == "/unregserver")) {
-        const int status = registerServer(std::string(argv[1]) == "/unregserver" ? "remove" : argc > 2 ? argv[2] : "32");
+        const int status = registerServer(std::string(argv[1]) == "/unregserver" ? "remove"
+                                              : argc > 2                         ? argv[2]
+                                                                                 : "32");
         CoUninitialize();
         return status;
     }

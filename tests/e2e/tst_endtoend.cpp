@@ -18,8 +18,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,7 +119,8 @@ public:
             environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(environment);
         process.start(standinProgram(),
-                      {u"--folder"_s, QDir::toNativeSeparators(folder()), u"--map"_s, bitmapMap(folder(), u"map"_s, map)});
+                      {u"--folder"_s, QDir::toNativeSeparators(folder()), u"--map"_s,
+                       bitmapMap(folder(), u"map"_s, map)});
     }
     ~Standin()
     {
@@ -257,8 +258,8 @@ void TestEndToEnd::besideTheStandin()
     QCOMPARE(bench.form.filterLine(), u"filter b/G*,M*"_s);
     QFile addOn(QDir(standin.folder()).filePath(u"Varnock.xtr"_s));
     QVERIFY(addOn.open(QIODevice::ReadOnly));
-    const QString command = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator()
-        + executableName();
+    const QString command
+        = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() + executableName();
     QCOMPARE(addOn.readAll(), "Varnock\r\n\"" + command.toLocal8Bit() + "\"\r\nFalse\r\nFalse\r\n");
 
     bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->click();
@@ -477,9 +478,10 @@ void TestEndToEnd::uiviewInTrouble()
     const QString status = bench.find<QLabel>(u"status"_s)->text();
     QVERIFY2(status.contains(u"could not be sent"_s) != sent, qPrintable(status));
     if (trouble.startsWith("hang"))
-        QVERIFY2(ticks > 5, qPrintable(u"the window handled %1 timer events while UI-View32 hung; the stand-in said:\n%2"_s
-                                           .arg(ticks)
-                                           .arg(QString::fromLocal8Bit(standin.output()))));
+        QVERIFY2(ticks > 5,
+                 qPrintable(
+                     u"the window handled %1 timer events while UI-View32 hung; the stand-in said:\n%2"_s.arg(ticks)
+                         .arg(QString::fromLocal8Bit(standin.output()))));
     bench.form.decodeFilter(u"b/U"_s); // and still works afterwards
     QCOMPARE(bench.form.filterLine(), u"filter b/U"_s);
 }

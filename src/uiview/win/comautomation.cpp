@@ -1,10 +1,10 @@
 #include "uiview/win/comautomation.h"
 
+#include <atomic>
+#include <cwchar>
 #include <objbase.h>
 #include <ocidl.h>
 #include <oleauto.h>
-#include <atomic>
-#include <cwchar>
 #include <thread>
 #include <utility>
 #include <variant>

@@ -39,8 +39,9 @@ QImage pixelsOfDib(HGLOBAL dib)
     if (size >= sizeof(BITMAPINFOHEADER) && header->biSize >= sizeof(BITMAPINFOHEADER) && header->biWidth > 0
         && header->biHeight != 0 && header->biPlanes == 1
         && (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS)) {
-        const quint64 colours
-            = header->biClrUsed ? header->biClrUsed : header->biBitCount <= 8 ? 1u << header->biBitCount : 0;
+        const quint64 colours = header->biClrUsed ? header->biClrUsed
+            : header->biBitCount <= 8             ? 1u << header->biBitCount
+                                                  : 0;
         const quint64 masks
             = header->biCompression == BI_BITFIELDS && header->biSize == sizeof(BITMAPINFOHEADER) ? 3 * 4 : 0;
         const quint64 offset = header->biSize + masks + colours * sizeof(RGBQUAD);
@@ -157,4 +158,3 @@ QString ComConnector::lastProblem() const
 {
     return m_problem;
 }
-
