@@ -622,19 +622,63 @@ bool runCommandFile()
     return goOn;
 }
 
+/// Standard input as a thread of its own reads it, where it cannot be looked into without waiting:
+/// under Wine, a Unix pipe or FIFO is no named pipe to peek at. The reading thread waits there in
+/// place of the window's thread, which serves COM.
+struct InputReader
+{
+    CRITICAL_SECTION lock;
+    std::string bytes;
+    bool ended = false;
+
+    InputReader() { InitializeCriticalSection(&lock); }
+    static DWORD WINAPI run(void *self)
+    {
+        auto &reader = *static_cast<InputReader *>(self);
+        char buffer[4096];
+        DWORD got = 0;
+        bool more = true;
+        while (more) {
+            more = ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) && got > 0;
+            EnterCriticalSection(&reader.lock);
+            reader.bytes.append(buffer, more ? got : 0);
+            reader.ended = !more;
+            LeaveCriticalSection(&reader.lock);
+        }
+        return 0;
+    }
+};
+
 /// Runs the complete lines that standard input holds, without waiting for more, so that one thread
 /// serves COM and the commands; the end of input closes. False when the stand-in is to end.
 bool runStandardInput()
 {
     static std::string pending;
+    static InputReader *reader = nullptr;
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD available = 0;
-    bool ended = !PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr);
-    while (!ended && available > 0) {
+    bool ended = false;
+    if (!reader && !PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) {
+        reader = new InputReader;
+        if (HANDLE thread = CreateThread(nullptr, 0, &InputReader::run, reader, 0, nullptr))
+            CloseHandle(thread);
+        else
+            ended = true;
+    }
+    if (reader) {
+        EnterCriticalSection(&reader->lock);
+        pending += reader->bytes;
+        reader->bytes.clear();
+        ended = ended || reader->ended;
+        LeaveCriticalSection(&reader->lock);
+    }
+    while (!reader && available > 0) {
         char bytes[4096];
         DWORD got = 0;
-        if (!ReadFile(input, bytes, std::min<DWORD>(available, sizeof bytes), &got, nullptr) || got == 0)
+        if (!ReadFile(input, bytes, std::min<DWORD>(available, sizeof bytes), &got, nullptr) || got == 0) {
             ended = true;
+            break;
+        }
         pending.append(bytes, got);
         available -= std::min(available, got);
     }
