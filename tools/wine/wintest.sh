@@ -276,7 +276,8 @@ uninstall=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Unins
     2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $uninstall == '"C:\Program Files\Varnock\Uninstall.exe"' ]] \
     && pass "Apps & features lists Varnock with its uninstaller" || fail "the uninstall entry: '$uninstall'"
-[[ "$(cat "$uiview/Varnock.xtr" 2>/dev/null)" == "$expected_entry" ]] \
+# Compared as files: a command's output in $(...) loses its last line end.
+cmp -s <(printf '%s' "$expected_entry") "$uiview/Varnock.xtr" \
     && pass "the installer added Varnock to UI-View32's add-ons, the four lines byte for byte" \
     || fail "Varnock.xtr after installing: $(od -c "$uiview/Varnock.xtr" 2>&1 | head -5)"
 output=$(cd "$programs" && wine cmd /c 'varnock --version' 2>/dev/null | tr -d '\r')
@@ -303,7 +304,7 @@ wineserver -w
 wine 'C:\Program Files\Varnock\Uninstall.exe' /S
 wineserver -w
 for _ in $(seq 1 60); do [[ -e $programs ]] || break; sleep 1; done
-[[ "$(cat "$uiview/Varnock.xtr")" == "$other" ]] \
+cmp -s <(printf '%s' "$other") "$uiview/Varnock.xtr" \
     && pass "another installation's add-on entry is left as it was" || fail "another Varnock.xtr was changed"
 pass "installing and uninstalling twice took $((SECONDS - started)) s"
 
@@ -313,10 +314,14 @@ first_window() { # NAME PROGRAM: milliseconds from the start to the window
     begin=$(date +%s%N)
     wine "$2" 2>/dev/null &
     pid=$!
-    xdotool search --sync --onlyvisible --name "^$1\$" >/dev/null 2>&1
+    # Looked for every 10 ms: xdotool's own waiting looks once a second.
+    for _ in $(seq 1 3000); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && break
+        sleep 0.01
+    done
     end=$(date +%s%N)
-    kill "$pid" 2>/dev/null
-    wineserver -w 2>/dev/null || true
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
     echo $(((end - begin) / 1000000))
 }
 best() {
@@ -328,7 +333,9 @@ best() {
     echo "$best"
 }
 wine reg delete 'HKCU\Software\VB and VBA Program Settings\Peak Systems\UI-View32' /f >/dev/null 2>&1 || true
-wineserver -p 60 # keeps Wine's server between the runs, as it stays on a user's desktop
+# Wine's server is kept between the runs, as it stays on a user's desktop.
+wineserver -w
+wineserver -p 60 || true
 varnock_ms=$(best Varnock "$build/stage/Varnock.exe")
 floor_ms=$(best 'Varnock floor' "$bin/varnock_startfloor.exe")
 echo "wintest: figure                                          value  against"
