@@ -7,10 +7,9 @@
 #   3. the console: varnock --help, --version, --check, --explain and --decode through cmd.exe,
 #      with their exit codes;
 #   4. the real Varnock.exe: Help opens readme.1st in Notepad; "File > Exit" and UI-View32's
-#      closing each end it cleanly;
+#      closing each end it cleanly; screenshots of it and its map window in BUILD/screenshots;
 #   5. the installer, run silently, and its uninstaller;
-#   6. start-up of Varnock.exe against a Qt floor, the installed size, the zip's size; and
-#      screenshots of Varnock.exe and its map window in BUILD/screenshots.
+#   6. start-up of Varnock.exe against a Qt floor, the installed size, the zip's size.
 # Called by "./varnock.sh wintest" from the project's folder; exits 1 when any step fails.
 set -euo pipefail
 build=$(realpath "$1")
