@@ -96,7 +96,7 @@ wintest)
         [[ $(id -u) -ne 0 ]] && sudo=(sudo)
         "${sudo[@]}" dpkg --add-architecture i386
     fi
-    install_packages wine wine64 wine32:i386 fonts-wine fonts-dejavu-core xvfb xauth xdotool imagemagick
+    install_packages wine wine64 wine32:i386 fonts-wine fonts-dejavu-core xvfb xauth xdotool xclip imagemagick
     tools/wine/wintest.sh build-windows
     ;;
 fuzz)

@@ -209,6 +209,21 @@ if window=$(varnock_window); then
     [[ -n $notepad ]] && pass "Help opened readme.1st in Notepad" || fail "Help opened no Notepad with readme.1st"
     pkill -f 'notepad\.exe' || true
     sleep 1
+    # A callsign added through Qt's input dialog ("Budlist", "Add Callsign"), as a user types it,
+    # and the line then handed to the clipboard ("Clipboard Filter"), where X reads it too.
+    xdotool mousemove --window "$window" 163 38 click 1
+    sleep 1
+    xdotool mousemove --window "$window" 335 162 click 1
+    sleep 2
+    xdotool type --delay 50 G4ABC
+    sleep 0.5
+    xdotool key Return
+    sleep 1
+    xdotool mousemove --window "$window" 455 565 click 1
+    sleep 1
+    copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
+    [[ $copied == "filter b/G4ABC" ]] && pass "a callsign typed into the input dialog reached the line and the clipboard" \
+        || fail "the input dialog: the clipboard holds '$copied', not 'filter b/G4ABC'"
     # File, then Exit: clicked, since a menu that opens under Wine without a window manager does
     # not take the keys.
     xdotool mousemove --window "$window" 20 8 click 1
