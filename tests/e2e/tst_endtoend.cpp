@@ -118,6 +118,8 @@ public:
         if (!kWindows)
             environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(environment);
+        // Its standard error with the rest: where it dies, Wine and an emulator say why there.
+        process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(standinProgram(),
                       {u"--folder"_s, QDir::toNativeSeparators(folder()), u"--map"_s,
                        bitmapMap(folder(), u"map"_s, map)});
@@ -171,7 +173,8 @@ struct BesideAMap
         bench.form.start();
         bench.find<QPushButton>(u"Command8"_s)->click();
         if (!bench.form.mapWindow())
-            qWarning("no map window: %s", qPrintable(bench.dialogs.messages.join(u" / "_s)));
+            qWarning("no map window: %s\nThe stand-in said: %s", qPrintable(bench.dialogs.messages.join(u" / "_s)),
+                     standin.output().constData());
         return bench.form.mapWindow();
     }
 
