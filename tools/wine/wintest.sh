@@ -210,7 +210,8 @@ if window=$(varnock_window); then
     pkill -f 'notepad\.exe' || true
     sleep 1
     # A callsign added through Qt's input dialog ("Budlist", "Add Callsign"), as a user types it,
-    # and the line then handed to the clipboard ("Clipboard Filter"), where X reads it too.
+    # and the line then handed to the clipboard ("Clipboard Filter"), where X reads it too; the
+    # message that says so is answered with Enter.
     xdotool mousemove --window "$window" 163 38 click 1
     sleep 1
     xdotool mousemove --window "$window" 335 162 click 1
@@ -222,6 +223,8 @@ if window=$(varnock_window); then
     xdotool mousemove --window "$window" 455 565 click 1
     sleep 1
     copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
+    xdotool key Return # "Filter copied to clipboard"
+    sleep 1
     [[ $copied == "filter b/G4ABC" ]] && pass "a callsign typed into the input dialog reached the line and the clipboard" \
         || fail "the input dialog: the clipboard holds '$copied', not 'filter b/G4ABC'"
     # File, then Exit: clicked, since a menu that opens under Wine without a window manager does
