@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     QWidget *shown = &window;
     if (map) {
-        // Two ranges in the middle of the sample map, the part the window first shows, shown on UI-View32's map by "Display UI-View32".
+        // Two ranges in the middle of the sample map, the part the window first shows, shown on
+        // UI-View32's map by "Display UI-View32".
         window.decodeFilter(QStringLiteral("filter r/51.08/-0.8/12 r/50.92/-0.3/8"));
         window.findChild<QPushButton *>(QStringLiteral("Command6"))->click();
         shown = window.mapWindow();
