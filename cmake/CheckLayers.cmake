@@ -3,7 +3,7 @@
 # Fails when a file of src includes from a folder above its own, or when a core/ half includes
 # anything that is not a core/ half: the layers below may be used by everything above them, never
 # the other way round. A new folder of src joins the order here before it can be built.
-set(layers app aprsis packets pages mappicker uiview geo base) # highest first
+set(layers app aprsis packets pages mappicker uiview filter geo base) # highest first
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")

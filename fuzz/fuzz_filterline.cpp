@@ -5,6 +5,7 @@
 #include "base/core/filterline.h"
 #include "base/core/fragmentsyntax.h"
 #include "fuzzsupport.h"
+#include "packets/core/filterengine.h"
 #include "pages/core/listfragment.h"
 #include "pages/core/qconstructfragment.h"
 #include "pages/core/stationranges.h"
@@ -69,15 +70,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_REQUIRE(!once.contains(u' ') || QStringView(u"bdouepgtms").contains(word.kind));
         if (!once.isEmpty())
             FUZZ_REQUIRE(rebuilt(word.kind, once) == once);
-        explainFragment(word.word, &symbols());
+        explainFragment(readFragment(word.word), &symbols());
     }
     const LineCheck check = checkFilterLine(line);
     FUZZ_REQUIRE(check.fragments.size() <= line.size());
     // What a server takes can always be said in words; what it refuses always has a reason.
-    for (const FragmentCheck &fragment : check.fragments)
-        FUZZ_REQUIRE(fragment.verdict == FragmentCheck::Verdict::Ignored
-                         ? !fragment.reason.isEmpty() && explainFragment(fragment.word).isEmpty()
-                         : !explainFragment(fragment.word).isEmpty());
+    for (const Fragment &fragment : check.fragments)
+        FUZZ_REQUIRE(fragment.verdict == Fragment::Verdict::Ignored
+                         ? !fragment.reason.isEmpty() && explainFragment(fragment).isEmpty()
+                         : !explainFragment(fragment).isEmpty());
+    // The engine evaluates exactly what the check accepts, and reads it the same way.
+    const FilterEngine engine(line);
+    FUZZ_REQUIRE(engine.fragments().size() == check.fragments.size());
+    for (qsizetype i = 0; i < check.fragments.size(); ++i) {
+        FUZZ_REQUIRE(engine.fragment(i).word == check.fragments[i].word);
+        FUZZ_REQUIRE(engine.evaluates(i)
+                     == (check.fragments[i].verdict != Fragment::Verdict::Ignored && !check.fragments[i].kind.isNull()));
+    }
     checkSummary(check);
     return 0;
 }

@@ -6,13 +6,13 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(FragmentCheck::Verdict)
+Q_DECLARE_METATYPE(Fragment::Verdict)
 
 namespace {
 
-constexpr auto OK = FragmentCheck::Verdict::Accepted;
-constexpr auto WARN = FragmentCheck::Verdict::AcceptedWithWarning;
-constexpr auto IGNORED = FragmentCheck::Verdict::Ignored;
+constexpr auto OK = Fragment::Verdict::Accepted;
+constexpr auto WARN = Fragment::Verdict::AcceptedWithWarning;
+constexpr auto IGNORED = Fragment::Verdict::Ignored;
 
 } // namespace
 
@@ -32,10 +32,10 @@ private Q_SLOTS:
 void TestFilterCheck::fragments_data()
 {
     QTest::addColumn<QString>("word");
-    QTest::addColumn<FragmentCheck::Verdict>("verdict");
+    QTest::addColumn<Fragment::Verdict>("verdict");
     QTest::addColumn<QString>("says"); ///< a part of the reason, where it matters
 
-    const auto row = [](const char *word, FragmentCheck::Verdict verdict, const char *says = "") {
+    const auto row = [](const char *word, Fragment::Verdict verdict, const char *says = "") {
         QTest::newRow(word) << QString::fromUtf8(word) << verdict << QString::fromUtf8(says);
     };
     // Ranges: three numbers, both sides of every bound.
@@ -148,9 +148,9 @@ void TestFilterCheck::fragments_data()
 void TestFilterCheck::fragments()
 {
     QFETCH(QString, word);
-    QFETCH(FragmentCheck::Verdict, verdict);
+    QFETCH(Fragment::Verdict, verdict);
     QFETCH(QString, says);
-    const FragmentCheck check = checkFragment(word);
+    const Fragment check = readFragment(word);
     QCOMPARE(check.verdict, verdict);
     QCOMPARE(check.reason.isEmpty(), verdict == OK);
     QVERIFY2(check.reason.contains(says), qPrintable(check.reason));
@@ -212,7 +212,7 @@ void TestFilterCheck::explanations()
     QFETCH(QString, word);
     QFETCH(QString, words);
     const SymbolTable table = SymbolTable::fromBytes("/a Alpha\n\\c Charlie\n", u"t"_s).table;
-    QCOMPARE(explainFragment(word, &table), words);
+    QCOMPARE(explainFragment(readFragment(word), &table), words);
 }
 
 void TestFilterCheck::explainedLine()

@@ -83,8 +83,8 @@ void TestCheckLine::pagesBuildWhatServersAccept()
 
     const LineCheck check = checkFilterLine(bench.form.filterLine());
     QCOMPARE(check.fragments.size(), 12); // every kind once
-    for (const FragmentCheck &fragment : check.fragments)
-        QVERIFY2(fragment.verdict == FragmentCheck::Verdict::Accepted,
+    for (const Fragment &fragment : check.fragments)
+        QVERIFY2(fragment.verdict == Fragment::Verdict::Accepted,
                  qPrintable(fragment.word + u": "_s + fragment.reason));
 }
 

@@ -139,8 +139,8 @@ void TestServerParser::checkerAgreesWithServer()
         QVERIFY2(!lines.isEmpty() && lines.last().startsWith("# logresp"),
                  qPrintable(u"no login answer for "_s + fragments[i]));
         const bool refused = lines.size() > 1 && lines.first().startsWith("# Parse errors on filter spec:");
-        const FragmentCheck check = checkFragment(fragments[i]);
-        if (refused != (check.verdict == FragmentCheck::Verdict::Ignored))
+        const Fragment check = readFragment(fragments[i]);
+        if (refused != (check.verdict == Fragment::Verdict::Ignored))
             disagreements.append(u"%1: server %2, checker %3"_s.arg(fragments[i], refused ? u"refuses"_s : u"accepts"_s,
                                                                     check.reason.isEmpty() ? u"OK"_s : check.reason));
     }

@@ -116,15 +116,6 @@ int runLive(const LiveRun &run, QTextStream &out, QTextStream &err)
     return status;
 }
 
-/// The fragments of a line a server would keep, as a line of their own, and those it would not.
-QString acceptedLine(const QString &line, QStringList *ignored)
-{
-    QStringList kept;
-    for (const FragmentCheck &fragment : checkFilterLine(line).fragments)
-        (fragment.verdict != FragmentCheck::Verdict::Ignored ? kept : *ignored).append(fragment.word);
-    return kept.join(u' ');
-}
-
 /// Evaluates the line for every packet of a capture: a line per packet on out, what each fragment
 /// did on err. 1 when the capture cannot be read.
 int runMatch(const QString &line, const QString &call, const QString &path, QTextStream &out, QTextStream &err)
@@ -136,8 +127,7 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
         err << QStringLiteral("Cannot read %1: %2").arg(path, capture.errorString()) << Qt::endl;
         return 1;
     }
-    QStringList ignored;
-    FilterEngine engine(acceptedLine(line, &ignored), call.toUpper().toLatin1());
+    FilterEngine engine(line, call.toUpper().toLatin1());
     QList<qint64> decided(engine.fragments().size());
     qint64 packets = 0;
     qint64 passed = 0;
@@ -160,10 +150,11 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
     }
     for (qsizetype i = 0; i < engine.fragments().size(); ++i) {
         const QString &fragment = engine.fragments().at(i);
-        err << fragment << ": " << decided[i] << (fragment.startsWith(u'-') ? " removed" : " passed") << '\n';
+        if (engine.fragment(i).verdict == Fragment::Verdict::Ignored)
+            err << fragment << ": ignored, as servers ignore it\n";
+        else
+            err << fragment << ": " << decided[i] << (fragment.startsWith(u'-') ? " removed" : " passed") << '\n';
     }
-    for (const QString &fragment : std::as_const(ignored))
-        err << fragment << ": ignored, as servers ignore it\n";
     err << packets << " packets, " << passed << " passed" << Qt::endl;
     return 0;
 }
@@ -277,9 +268,9 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
 
     if (forms.first() == &check) {
         const LineCheck result = checkFilterLine(line);
-        for (const FragmentCheck &fragment : result.fragments)
+        for (const Fragment &fragment : result.fragments)
             out << fragment.word << ": "
-                << (fragment.verdict == FragmentCheck::Verdict::Ignored ? QStringLiteral("IGNORED, ") + fragment.reason
+                << (fragment.verdict == Fragment::Verdict::Ignored ? QStringLiteral("IGNORED, ") + fragment.reason
                         : fragment.reason.isEmpty()                     ? QStringLiteral("OK")
                                                                         : QStringLiteral("OK, ") + fragment.reason)
                 << '\n';

@@ -45,11 +45,25 @@ QList<FilterWord> recognisedWords(const QString &line)
     return words;
 }
 
+namespace {
+
+/// Servers split the filter at any of these, not only at blanks.
+const QRegularExpression &serverBlanks()
+{
+    static const QRegularExpression blanks(QStringLiteral("[ \\t\\v\\f]"));
+    return blanks;
+}
+
+} // namespace
+
+bool containsServerBlank(const QString &text)
+{
+    return text.contains(serverBlanks());
+}
+
 QStringList serverFragments(const QString &line)
 {
-    // Servers split the filter at any of these, not only at blanks.
-    static const QRegularExpression serverBlanks(QStringLiteral("[ \\t\\v\\f]"));
-    QStringList words = line.split(serverBlanks, Qt::SkipEmptyParts);
+    QStringList words = line.split(serverBlanks(), Qt::SkipEmptyParts);
     if (!words.isEmpty() && words.first() == u"filter")
         words.removeFirst();
     return words;

@@ -24,6 +24,9 @@ struct FilterWord
     friend bool operator==(const FilterWord &, const FilterWord &) = default;
 };
 
+/// Whether a text holds a character at which servers split a filter line.
+bool containsServerBlank(const QString &text);
+
 /// The fragments of a filter line as servers split it: at blanks, tabs and form feeds, the word
 /// "filter" at its start dropped.
 QStringList serverFragments(const QString &line);

@@ -10,15 +10,6 @@ namespace {
 constexpr double kEarthRadius = 6371.0;
 constexpr double kPi = 3.14159265358979323846;
 
-/// A number as the server reads it; nothing when the piece does not start with one.
-std::optional<double> numberOf(const QString &piece)
-{
-    const CNumber number = cNumber(piece);
-    if (number.length == 0 || !std::isfinite(number.value))
-        return std::nullopt;
-    return number.value;
-}
-
 /// A call against a list entry, in any case: an entry ending in "*" takes every call it begins.
 bool callMatches(QByteArrayView call, const QByteArray &entry)
 {
@@ -87,83 +78,17 @@ FilterEngine::FilterEngine(const QString &filterLine, const QByteArray &loginCal
 
 void FilterEngine::setLine(const QString &filterLine)
 {
-    m_texts = serverFragments(filterLine);
+    m_texts.clear();
     m_fragments.clear();
-    for (const QString &text : std::as_const(m_texts)) {
-        Fragment fragment;
-        QString body = text;
-        fragment.exclusion = body.startsWith(u'-');
-        if (fragment.exclusion)
-            body.remove(0, 1);
-        const QStringList pieces = body.split(u'/');
-        const QString head = pieces.first();
-        const auto entries = [&] {
-            QList<QByteArray> list;
-            for (const QString &piece : pieces.mid(1))
-                if (!piece.isEmpty())
-                    list.append(piece.toLatin1());
-            return list;
-        };
-        const auto number = [&](int i) { return numberOf(pieces.value(i)); };
-        bool taken = false;
-        if (head == QLatin1String("r") && pieces.size() >= 4) {
-            const auto lat = number(1), lon = number(2), km = number(3);
-            if (lat && lon && km) {
-                fragment.latitude = *lat;
-                fragment.longitude = *lon;
-                fragment.kilometres = *km;
-                taken = true;
-            }
-        } else if (head == QLatin1String("a") && pieces.size() >= 5) {
-            const auto n = number(1), w = number(2), s = number(3), e = number(4);
-            if (n && w && s && e) {
-                fragment.north = *n;
-                fragment.west = *w;
-                fragment.south = *s;
-                fragment.east = *e;
-                taken = true;
-            }
-        } else if (head == QLatin1String("m") && pieces.size() >= 2) {
-            if (const auto km = number(1)) {
-                fragment.call = m_loginCall;
-                fragment.kilometres = *km;
-                taken = true;
-            }
-        } else if (head == QLatin1String("f") && pieces.size() >= 3) {
-            if (const auto km = number(2)) {
-                fragment.call = pieces[1].toLatin1();
-                fragment.kilometres = *km;
-                taken = true;
-            }
-        } else if (head == QLatin1String("t") && pieces.size() >= 2) {
-            fragment.types = typesOf(pieces[1]);
-            taken = true;
-            if (pieces.size() >= 4) {
-                const auto km = number(3);
-                fragment.call = pieces[2].toLatin1();
-                fragment.kilometres = km.value_or(0);
-                taken = km.has_value();
-            }
-        } else if (head == QLatin1String("s") && pieces.size() >= 2) {
-            fragment.primary = pieces.value(1).toLatin1();
-            fragment.alternate = pieces.value(2).toLatin1();
-            fragment.overlays = pieces.value(3).toLatin1();
-            taken = true;
-        } else if (head == QLatin1String("q") && pieces.size() >= 2) {
-            fragment.qConstructs = pieces[1].toLatin1();
-            taken = true;
-        } else if (head == QLatin1String("os") || (head.size() == 1 && QStringLiteral("bpoduegu").contains(head))) {
-            fragment.strictObjects = head == QLatin1String("os");
-            fragment.entries = entries();
-            // A prefix is an entry that takes every call it begins.
-            if (head == QLatin1String("p"))
-                for (QByteArray &prefix : fragment.entries)
-                    prefix += '*';
-            taken = !fragment.entries.isEmpty();
-        }
-        if (taken)
-            fragment.kind = head.front();
-        m_fragments.append(fragment);
+    for (Fragment &fragment : readFilterLine(filterLine)) {
+        m_texts.append(fragment.word);
+        Evaluated evaluated{std::move(fragment)};
+        // A fragment the server ignores is never evaluated.
+        evaluated.evaluated = evaluated.fragment.isEvaluated();
+        if (evaluated.fragment.kind == u'm')
+            evaluated.fragment.call = m_loginCall;
+        evaluated.types = typesOf(evaluated.fragment.types);
+        m_fragments.append(std::move(evaluated));
     }
 }
 
@@ -185,10 +110,12 @@ QByteArray lookupKey(QByteArrayView call)
 
 std::optional<PacketPosition> FilterEngine::firstRangeCentre(const QString &filterLine)
 {
-    for (const Fragment &fragment : FilterEngine(filterLine).m_fragments)
-        if (fragment.kind == u'r' && !fragment.exclusion && std::fabs(fragment.latitude) <= 90
+    for (const Evaluated &evaluated : FilterEngine(filterLine).m_fragments) {
+        const Fragment &fragment = evaluated.fragment;
+        if (evaluated.evaluated && fragment.kind == u'r' && !fragment.exclusion && std::fabs(fragment.latitude) <= 90
             && std::fabs(fragment.longitude) <= 180)
             return PacketPosition{fragment.latitude, fragment.longitude};
+    }
     return std::nullopt;
 }
 
@@ -227,8 +154,11 @@ FilterEngine::Match FilterEngine::within(const QByteArray &call, double kilometr
     return distance(*centre, *where) <= kilometres ? Match::Yes : Match::No;
 }
 
-FilterEngine::Match FilterEngine::matches(const Fragment &f, const AprsPacket &packet) const
+FilterEngine::Match FilterEngine::matches(const Evaluated &evaluated, const AprsPacket &packet) const
 {
+    const Fragment &f = evaluated.fragment;
+    if (!evaluated.evaluated)
+        return Match::No;
     const auto yes = [](bool b) { return b ? Match::Yes : Match::No; };
     if (!packet.hasHeader)
         return Match::No;
@@ -246,7 +176,7 @@ FilterEngine::Match FilterEngine::matches(const Fragment &f, const AprsPacket &p
     case 'f':
         return within(f.call, f.kilometres, packet);
     case 't':
-        if ((packet.types & f.types) == 0)
+        if ((packet.types & evaluated.types) == 0)
             return Match::No;
         return f.call.isEmpty() ? Match::Yes : within(f.call, f.kilometres, packet);
     case 'b':
@@ -293,13 +223,13 @@ FilterEngine::Verdict FilterEngine::match(const AprsPacket &packet)
     learn(packet);
     Verdict verdict;
     for (int i = 0; i < m_fragments.size(); ++i) {
-        if (m_fragments[i].exclusion && matches(m_fragments[i], packet) == Match::Yes) {
+        if (m_fragments[i].fragment.exclusion && matches(m_fragments[i], packet) == Match::Yes) {
             verdict.fragment = i;
             return verdict;
         }
     }
     for (int i = 0; i < m_fragments.size(); ++i) {
-        if (m_fragments[i].exclusion)
+        if (m_fragments[i].fragment.exclusion)
             continue;
         const Match match = matches(m_fragments[i], packet);
         if (match == Match::Yes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filter/core/fragment.h"
 #include "packets/core/aprspacket.h"
 
 #include <QHash>
@@ -37,6 +38,12 @@ public:
     /// The fragments of the line as servers split it.
     const QStringList &fragments() const { return m_texts; }
 
+    /// The fragment at an index, as the server reads it.
+    const Fragment &fragment(qsizetype index) const { return m_fragments.at(index).fragment; }
+
+    /// Whether the fragment at an index is evaluated for every packet.
+    bool evaluates(qsizetype index) const { return m_fragments.at(index).evaluated; }
+
     /// Distance in kilometres on the sphere servers measure on.
     static double distance(const PacketPosition &from, const PacketPosition &to);
 
@@ -45,28 +52,22 @@ public:
     static std::optional<PacketPosition> firstRangeCentre(const QString &filterLine);
 
 private:
-    struct Fragment
+    /// A fragment as the engine evaluates it: what the server keeps, and its types as bits.
+    struct Evaluated
     {
-        QChar kind; ///< null for a fragment no server takes
-        bool exclusion = false;
-        bool strictObjects = false; ///< os/: object names with their blanks
-        QList<QByteArray> entries;
-        double latitude = 0, longitude = 0, kilometres = 0; ///< r/, and the distance of m/, f/, t/
-        double north = 0, west = 0, south = 0, east = 0; ///< a/
-        QByteArray call; ///< f/, t/.../call/dist
+        Fragment fragment;
+        bool evaluated = false; ///< the server keeps it
         quint32 types = 0; ///< t/
-        QByteArray primary, alternate, overlays; ///< s/
-        QByteArray qConstructs; ///< q/: the third letters of the q constructs
     };
     enum class Match { No, Yes, Unknown };
 
-    Match matches(const Fragment &fragment, const AprsPacket &packet) const;
+    Match matches(const Evaluated &fragment, const AprsPacket &packet) const;
     std::optional<PacketPosition> whereIs(const AprsPacket &packet) const;
     Match within(const QByteArray &call, double kilometres, const AprsPacket &packet) const;
     void learn(const AprsPacket &packet);
 
     QStringList m_texts;
-    QList<Fragment> m_fragments;
+    QList<Evaluated> m_fragments;
     QByteArray m_loginCall;
     QHash<QByteArray, PacketPosition> m_positions;
 };
