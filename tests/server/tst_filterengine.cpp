@@ -61,6 +61,11 @@ QByteArrayList ownVectors(const QByteArray &run)
         "G4OVL>APRS,TCPIP*:!5130.00NS00010.00W#overlay " + run,
         "G4DIG>APRS,G4RPT*,WIDE2-1,TCPIP*:!5130.00N/00010.00W-digipeated " + run,
         "G4DIH>APRS,G4RPT,WIDE1*,WIDE2-1:!5130.00N/00010.00W-two used " + run,
+        "CW1234>APRS,TCPIP*:>weather observer's status " + run,
+        "DW567>APRS,TCPIP*:@092345z5130.00N/00010.00W_090/005g010t050 " + run,
+        "CW1ABC>APRS,TCPIP*:>no observer " + run,
+        "EW1>APRS,TCPIP*:!5130.00N/00010.00W-observer " + run,
+        "G4CAP>APRS,TCPIP*:<IGATE,MSG_CNT=0 " + run,
     };
 }
 
@@ -120,6 +125,12 @@ const QList<std::pair<QByteArray, QByteArray>> kFilters = {
     {"N0F52", "g/bln*"},
     {"N0F53", "q/R q/O/I"},
     {"N0F54", "q/AR"},
+    {"N0F55", "t/*"},
+    {"N0F56", "t/c"},
+    {"N0F57", "T/PW"},
+    {"N0F58", "B/DL*"},
+    {"N0F59", "bx/DL*"},
+    {"N0F60", "t/P -T/w"},
 };
 
 } // namespace

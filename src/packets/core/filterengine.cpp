@@ -3,6 +3,7 @@
 #include "base/core/filterline.h"
 #include "geo/core/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -68,6 +69,15 @@ quint32 typesOf(const QString &letters)
     return types;
 }
 
+/// A station of the Citizen Weather Observer Program, as servers tell one: "CW", "DW" or "EW" and
+/// then digits only, no SSID.
+bool isCwopStation(QByteArrayView call)
+{
+    if (call.size() < 2 || call[1] != 'W' || (call[0] != 'C' && call[0] != 'D' && call[0] != 'E'))
+        return false;
+    return std::all_of(call.begin() + 2, call.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 FilterEngine::FilterEngine(const QString &filterLine, const QByteArray &loginCall)
@@ -88,6 +98,8 @@ void FilterEngine::setLine(const QString &filterLine)
         if (evaluated.fragment.kind == u'm')
             evaluated.fragment.call = m_loginCall;
         evaluated.types = typesOf(evaluated.fragment.types);
+        evaluated.anyType = evaluated.fragment.types.contains(u'*');
+        evaluated.cwop = evaluated.fragment.types.contains(u'c');
         m_fragments.append(std::move(evaluated));
     }
 }
@@ -176,7 +188,8 @@ FilterEngine::Match FilterEngine::matches(const Evaluated &evaluated, const Aprs
     case 'f':
         return within(f.call, f.kilometres, packet);
     case 't':
-        if ((packet.types & evaluated.types) == 0)
+        if (!evaluated.anyType && (packet.types & evaluated.types) == 0
+            && !(evaluated.cwop && isCwopStation(packet.source)))
             return Match::No;
         return f.call.isEmpty() ? Match::Yes : within(f.call, f.kilometres, packet);
     case 'b':

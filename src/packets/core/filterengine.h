@@ -58,6 +58,8 @@ private:
         Fragment fragment;
         bool evaluated = false; ///< the server keeps it
         quint32 types = 0; ///< t/
+        bool anyType = false; ///< t/*: every packet
+        bool cwop = false; ///< t/c: every packet of a weather observer's station
     };
     enum class Match { No, Yes, Unknown };
 
