@@ -66,6 +66,11 @@ QByteArrayList ownVectors(const QByteArray &run)
         "CW1ABC>APRS,TCPIP*:>no observer " + run,
         "EW1>APRS,TCPIP*:!5130.00N/00010.00W-observer " + run,
         "G4CAP>APRS,TCPIP*:<IGATE,MSG_CNT=0 " + run,
+        "N0TQ>APRS,TCPIP*:}DL1TQA>APRS,RF1,N0TQ*:!5130.00N/00010.00W-gated inner " + run,
+        "N0TQ>APRS,TCPIP*:}G4TQB>APRS,RF1,N0TQ*:;LEADER   *092345z5130.00N/00020.00W>inner object " + run,
+        "DL0TQ>APRS,TCPIP*:}G4TQC>APRS,RF1,DL0TQ*:>inner status " + run,
+        "N0TQ>APRS,TCPIP*:}DL2TQD>APRS,RF1,N0TQ*:)DLITEM!5130.00N/00020.00W>inner item " + run,
+        "N0TQ>APRS,TCPIP*:}DL3TQE>APRS,RF1,N0TQ*::M0XYZ    :inner message " + run + "{7",
     };
 }
 

@@ -168,6 +168,22 @@ FilterEngine::Match FilterEngine::within(const QByteArray &call, double kilometr
 
 FilterEngine::Match FilterEngine::matches(const Evaluated &evaluated, const AprsPacket &packet) const
 {
+    // Measured on aprsc: a third-party packet matches where its own packet inside matches.
+    const Match outer = matchesOne(evaluated, packet);
+    if (outer == Match::Yes || !packet.inner)
+        return outer;
+    // Except by the sender's call where the packet inside is an object or an item: there only the
+    // outer sender counts.
+    const AprsPacket &inside = *packet.inner;
+    const QChar kind = evaluated.fragment.kind;
+    if ((kind == u'b' || kind == u'p') && (inside.is(AprsPacket::Object) || inside.is(AprsPacket::Item)))
+        return outer;
+    const Match inner = matches(evaluated, inside);
+    return inner == Match::No ? outer : inner;
+}
+
+FilterEngine::Match FilterEngine::matchesOne(const Evaluated &evaluated, const AprsPacket &packet) const
+{
     const Fragment &f = evaluated.fragment;
     if (!evaluated.evaluated)
         return Match::No;

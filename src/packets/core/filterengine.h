@@ -64,6 +64,7 @@ private:
     enum class Match { No, Yes, Unknown };
 
     Match matches(const Evaluated &fragment, const AprsPacket &packet) const;
+    Match matchesOne(const Evaluated &fragment, const AprsPacket &packet) const;
     std::optional<PacketPosition> whereIs(const AprsPacket &packet) const;
     Match within(const QByteArray &call, double kilometres, const AprsPacket &packet) const;
     void learn(const AprsPacket &packet);
