@@ -167,10 +167,12 @@ void TestFilterCheck::lineWarnings()
     QVERIFY(ten.warnings.first().contains(u"10 r fragments"_s));
     QVERIFY(!ten.anyIgnored());
 
-    const QString longest = u"filter b/"_s + QString(501, u'A');
-    QCOMPARE(longest.size(), 510);
+    // Measured as the command servers receive: "#filter b/" and 500 letters are 510 bytes.
+    const QString longest = u"filter b/"_s + QString(500, u'A');
     QCOMPARE(checkFilterLine(longest).warnings, QStringList());
+    QCOMPARE(checkFilterLine(u"filter   b/"_s + QString(500, u'A')).warnings, QStringList());
     QCOMPARE(checkFilterLine(longest + u'A').warnings.size(), 1);
+    QCOMPARE(checkFilterLine(longest.chopped(1) + u'\u00e9').warnings.size(), 1); // two bytes
 
     const LineCheck line = checkFilterLine(u"filter  b/G*  x/1 "_s);
     QCOMPARE(line.fragments.size(), 2); // "filter" and empty words are not fragments

@@ -124,9 +124,11 @@ LineCheck checkFilterLine(const QString &line)
             check.warnings.append(QStringLiteral("The line has %1 %2 fragments; servers may keep only 9.")
                                       .arg(perKind[kind])
                                       .arg(QChar(kind)));
-    if (line.size() > kMaxFilterLineLength)
-        check.warnings.append(
-            QStringLiteral("The line is %1 characters long; servers may not keep more than 510.").arg(line.size()));
+    if (const qsizetype length = filterCommandText(line).size(); length > kMaxCommandLength)
+        check.warnings.append(QStringLiteral("The filter is %1 characters long as a command; servers drop commands "
+                                             "over %2.")
+                                  .arg(length)
+                                  .arg(kMaxCommandLength));
     return check;
 }
 

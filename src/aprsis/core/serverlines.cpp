@@ -1,6 +1,7 @@
 #include "aprsis/core/serverlines.h"
 
 #include "base/core/filterline.h"
+#include "filter/core/fragment.h"
 #include "version.h"
 
 #include <QRegularExpression>
@@ -11,7 +12,6 @@
 namespace {
 
 // A longer filter command is dropped by the servers: their input lines end at 512 bytes with CR LF.
-constexpr qsizetype kMaxCommandLength = 510;
 
 QString afterPrefix(const QString &text, QStringView prefix)
 {
@@ -73,9 +73,7 @@ QByteArray loginLine(const QString &call, const QString &passcode, const QString
 
 std::optional<QByteArray> filterCommand(const QString &filterLine, QString *problem)
 {
-    const QStringList fragments = serverFragments(filterLine);
-    const QByteArray command
-        = "#filter " + (fragments.isEmpty() ? QByteArray("default") : fragments.join(u' ').toUtf8());
+    const QByteArray command = filterCommandText(filterLine);
     if (command.size() > kMaxCommandLength) {
         if (problem)
             *problem = QStringLiteral("The filter is %1 characters long as a command; servers drop commands "

@@ -423,3 +423,9 @@ QList<Fragment> readFilterLine(const QString &line)
         fragments.append(readFragment(word));
     return fragments;
 }
+
+QByteArray filterCommandText(const QString &filterLine)
+{
+    const QStringList fragments = serverFragments(filterLine);
+    return "#filter " + (fragments.isEmpty() ? QByteArray("default") : fragments.join(u' ').toUtf8());
+}

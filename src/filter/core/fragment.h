@@ -44,5 +44,10 @@ Fragment readFragment(const QString &word);
 /// Reads every fragment of a filter line, split as servers split it.
 QList<Fragment> readFilterLine(const QString &line);
 
-/// The longest line servers are sure to keep, counted in characters.
-inline constexpr int kMaxFilterLineLength = 510;
+/// The command that sets a filter line on a server, without its line end: "#filter" and the
+/// fragments as servers split them, or "#filter default" for a line without any.
+QByteArray filterCommandText(const QString &filterLine);
+
+/// Measured on aprsc: a command line longer than this many bytes (its line end aside) is dropped
+/// whole, and the filter stays as it was.
+inline constexpr qsizetype kMaxCommandLength = 510;
