@@ -33,6 +33,11 @@ void TestEngineRules::rules_data()
     QTest::newRow("t/P") << u"t/P"_s << position << true;
     QTest::newRow("T/W weather") << u"T/W"_s << "G4WX>APRS,TCPIP*:_10090556c220s004g005t077r000p000P000h50b09900wRSW"_ba
                                  << true;
+    // A "*" anywhere in an entry makes it a beginning without its "*"s; "*" alone takes nothing.
+    QTest::newRow("A*B") << u"b/G*A"_s << position << true;
+    QTest::newRow("D*1*") << u"b/G*C*"_s << position << false;
+    QTest::newRow("* alone") << u"b/*"_s << position << false;
+    QTest::newRow("d/* alone") << u"d/*"_s << "G4DIG>APRS,G4RPT*:!5130.00N/00010.00W-"_ba << false;
     // t/* passes every packet, of a form the engine knows or not.
     QTest::newRow("t/* capabilities") << u"t/*"_s << "G4CAP>APRS,TCPIP*:<IGATE,MSG_CNT=0"_ba << true;
     QTest::newRow("t/* no form") << u"t/*"_s << "G4RAW>APRS,TCPIP*:just some text"_ba << true;

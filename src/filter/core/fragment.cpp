@@ -346,10 +346,14 @@ void keepParameters(Fragment &f)
     default:
         f.strictObjects = p[0].compare(u"os", Qt::CaseInsensitive) == 0;
         for (const QString &entry : p.mid(1)) {
-            if (entry.isEmpty())
-                continue;
-            // A prefix is an entry that takes every call it begins.
-            f.entries.append(f.kind == u'p' ? entry.toLatin1() + '*' : entry.toLatin1());
+            // Measured on aprsc: a "*" anywhere makes the entry a beginning, with its "*"s left out
+            // ("A*B" takes AB4WS), and an entry of "*"s alone takes nothing. A prefix is a
+            // beginning too.
+            QByteArray start = entry.toLatin1();
+            const bool beginning = f.kind == u'p' || start.contains('*');
+            start.replace("*", "");
+            if (!start.isEmpty())
+                f.entries.append(beginning ? start + '*' : start);
         }
         break;
     }

@@ -27,7 +27,9 @@ struct Fragment
     double kilometres = 0; ///< r/, m/, f/, t/.../call/dist
     double north = 0, west = 0, south = 0, east = 0; ///< a/
     QByteArray call; ///< f/, t/.../call/dist
-    QList<QByteArray> entries; ///< b/, d/, e/, g/, o/, p/, u/: the entries that are not empty
+    /// b/, d/, e/, g/, o/, p/, u/: the entries as servers match them, a beginning ending in "*";
+    /// those that can match nothing are left out.
+    QList<QByteArray> entries;
     bool strictObjects = false; ///< os/: object names with their blanks
     QString types; ///< t/: the type letters in lower case
     QByteArray primary, alternate, overlays; ///< s/
