@@ -34,7 +34,7 @@ void TestEngineRules::rules_data()
     QTest::newRow("T/W weather") << u"T/W"_s << "G4WX>APRS,TCPIP*:_10090556c220s004g005t077r000p000P000h50b09900wRSW"_ba
                                  << true;
     // A "*" anywhere in an entry makes it a beginning without its "*"s; "*" alone takes nothing.
-    QTest::newRow("A*B") << u"b/G*A"_s << position << true;
+    QTest::newRow("A*B") << u"b/G*4"_s << position << true;
     QTest::newRow("D*1*") << u"b/G*C*"_s << position << false;
     QTest::newRow("* alone") << u"b/*"_s << position << false;
     QTest::newRow("d/* alone") << u"d/*"_s << "G4DIG>APRS,G4RPT*:!5130.00N/00010.00W-"_ba << false;
@@ -65,6 +65,12 @@ void TestEngineRules::rules_data()
     QTest::newRow("gated: inner object's sender") << u"b/G4TRX"_s << gatedObject << false;
     QTest::newRow("gated: inner object's prefix") << u"p/G4TR"_s << gatedObject << false;
     QTest::newRow("gated: object, outer sender") << u"b/N0TR"_s << gatedObject << true;
+    // Minutes and hundredths read as C reads an unsigned number: a sign may stand first.
+    QTest::newRow("minutes -0") << u"r/50/-3/2"_s << "G4PA>APRS,TCPIP*:!5000.00N/003-0.00W-"_ba << true;
+    QTest::newRow("minutes +5") << u"r/50/-3.0833/2"_s << "G4PB>APRS,TCPIP*:!5000.00N/003+5.00W-"_ba << true;
+    QTest::newRow("minutes -5") << u"r/50/-3/20"_s << "G4PC>APRS,TCPIP*:!5000.00N/003-5.00W-"_ba << false;
+    QTest::newRow("hundredths -0") << u"r/50/-3/2"_s << "G4PE>APRS,TCPIP*:!5000.-0N/00300.00W-"_ba << true;
+    QTest::newRow("sign in the degrees") << u"r/50/-3/2000"_s << "G4PG>APRS,TCPIP*:!5000.00N/0-300.00W-"_ba << false;
     // The server's earth: 1 degree of latitude is 111.19 km.
     QTest::newRow("range 111.21") << u"r/10/10/111.21"_s << "G4RAD>APRS,TCPIP*:!1100.00N/01000.00E-"_ba << true;
     QTest::newRow("range 111.18") << u"r/10/10/111.18"_s << "G4RAD>APRS,TCPIP*:!1100.00N/01000.00E-"_ba << false;

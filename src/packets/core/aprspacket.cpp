@@ -31,14 +31,27 @@ std::optional<double> fieldValue(QByteArrayView digits)
     return value;
 }
 
+/// A two-character field of minutes or hundredths. Measured on aprsc, which reads them as C reads
+/// an unsigned number: a sign may take the first place ("+5" is 5, "-0" is 0), but below zero
+/// ("-5") there is no position.
+std::optional<double> signedFieldValue(QByteArrayView digits)
+{
+    if (digits[0] != '+' && digits[0] != '-')
+        return fieldValue(digits);
+    const std::optional<double> value = isDigit(digits[1]) ? fieldValue(digits.sliced(1)) : std::nullopt;
+    if (!value || (digits[0] == '-' && *value != 0))
+        return std::nullopt;
+    return value;
+}
+
 /// "DDMM.mmN" or "DDDMM.mmW" (width 8 or 9) read as decimal degrees.
 std::optional<double> degreesMinutes(QByteArrayView text, int degreeDigits, char positive, char negative)
 {
     if (text.size() != degreeDigits + 6 || text[degreeDigits + 2] != '.')
         return std::nullopt;
     const std::optional<double> degrees = fieldValue(text.first(degreeDigits));
-    const std::optional<double> minutes = fieldValue(text.sliced(degreeDigits, 2));
-    const std::optional<double> hundredths = fieldValue(text.sliced(degreeDigits + 3, 2));
+    const std::optional<double> minutes = signedFieldValue(text.sliced(degreeDigits, 2));
+    const std::optional<double> hundredths = signedFieldValue(text.sliced(degreeDigits + 3, 2));
     // Servers take the hemisphere in either case.
     const char hemisphere = char(text.back() & ~0x20);
     if (!degrees || !minutes || !hundredths || *minutes >= 60 || (hemisphere != positive && hemisphere != negative))
