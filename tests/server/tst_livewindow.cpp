@@ -103,7 +103,7 @@ void TestLiveWindow::showsWhatTheServerPasses()
 {
     const QByteArrayList corpus = fullFeedCapture();
     if (corpus.isEmpty())
-        QSKIP(kCaptureMissing);
+        VARNOCK_MISSING(kCaptureMissing);
 
     LiveBench bench(m_server.port());
     bench.form.decodeFilter(u"filter b/G* r/51/10/600 t/m"_s);

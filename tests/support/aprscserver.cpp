@@ -14,33 +14,64 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <functional>
 #include <memory>
 
 namespace {
 
-QString testServerScript()
+/// aprsc's source: VARNOCK_APRSC_SOURCE, else the shared folder beside the project.
+QString sourceFolder()
 {
-    return QStringLiteral(VARNOCK_SHARED_DIR "/aprsc/test-server");
+    const QString named = qEnvironmentVariable("VARNOCK_APRSC_SOURCE");
+    return QDir::cleanPath(named.isEmpty() ? QStringLiteral(VARNOCK_SHARED_DIR "/aprsc/src") : named);
 }
 
-/// Runs the shared folder's script; its output goes to the error text when it fails.
-bool runScript(const QStringList &arguments, QString *error)
+/// Runs a program to its end; its output goes to the error text when it fails.
+bool run(const QString &program, const QStringList &arguments, const QString &folder, QString *error)
 {
-    QProcess script;
-    script.setProcessChannelMode(QProcess::MergedChannels);
-    script.start(testServerScript(), arguments);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
     // Building aprsc the first time takes a minute or two.
-    if (!script.waitForFinished(10 * 60 * 1000) || script.exitStatus() != QProcess::NormalExit
-        || script.exitCode() != 0) {
+    if (!process.waitForFinished(10 * 60 * 1000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
         if (error)
-            *error = QStringLiteral("test-server %1 failed: %2")
-                         .arg(arguments.join(u' '), QString::fromLocal8Bit(script.readAll()));
+            *error = QStringLiteral("%1 %2 in %3 failed: %4")
+                         .arg(program, arguments.join(u' '), folder, QString::fromLocal8Bit(process.readAll().right(4000)));
         return false;
     }
     return true;
+}
+
+/// Builds aprsc from its source into the build tree, once: configure and make in a copy of the source.
+bool buildAprsc(QString *error)
+{
+    const QString built = QStringLiteral(VARNOCK_APRSC_DIR "/src");
+    const QFileInfo binary(built + QStringLiteral("/aprsc"));
+    const QFileInfo filter(sourceFolder() + QStringLiteral("/filter.c"));
+    if (binary.isExecutable() && binary.lastModified() >= filter.lastModified())
+        return true;
+    QDir(built).removeRecursively();
+    QDir().mkpath(QStringLiteral(VARNOCK_APRSC_DIR));
+    return run(QStringLiteral("cp"), {QStringLiteral("-r"), sourceFolder(), built}, QStringLiteral(VARNOCK_APRSC_DIR), error)
+        && run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), built}, built, error)
+        && run(QStringLiteral("sh"), {QStringLiteral("./configure")}, built, error)
+        && run(QStringLiteral("make"), {QStringLiteral("-j%1").arg(QThread::idealThreadCount()), QStringLiteral("aprsc")},
+               built, error);
+}
+
+bool canConnect(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(200);
 }
 
 /// A port whose next port is free too. Taken below the system's range for outgoing connections,
@@ -70,11 +101,11 @@ QString AprscServer::missingReason()
     return QStringLiteral("aprsc, the server these tests measure against, builds and runs on Linux only; the Linux "
                           "run of this suite measures the same code against it");
 #endif
-    if (!QFileInfo(testServerScript()).isExecutable()
-        || !QFileInfo::exists(QStringLiteral(VARNOCK_SHARED_DIR "/aprsc/src/filter.c")))
-        return QStringLiteral("aprsc's source is missing in %1/aprsc: put aprsc 2.1.21 there (its repository "
-                              "hessu/aprsc at tag v2.1.21, with the test-server script beside src/)")
-            .arg(QDir::cleanPath(QStringLiteral(VARNOCK_SHARED_DIR)));
+    if (!QFileInfo::exists(sourceFolder() + QStringLiteral("/filter.c"))
+        || !QFileInfo::exists(sourceFolder() + QStringLiteral("/configure")))
+        return QStringLiteral("aprsc's source is missing in %1: set VARNOCK_APRSC_SOURCE to the src folder of a "
+                              "checkout of aprsc 2.1.21 (its repository hessu/aprsc at tag v2.1.21)")
+            .arg(sourceFolder());
     return {};
 }
 
@@ -95,18 +126,68 @@ bool AprscServer::start(QString *error)
 
 bool AprscServer::restart(QString *error)
 {
-    const QString folder = QStringLiteral(VARNOCK_APRSC_DIR);
-    if (!runScript({QStringLiteral("build"), folder}, error)
-        || !runScript({QStringLiteral("start"), folder, QString::number(m_port)}, error))
+    if (!buildAprsc(error))
         return false;
-    m_running = true;
-    return true;
+    // aprsc will not run as root: there it runs as "nobody", from a folder "nobody" can reach
+    // whatever the permissions of the build tree's parents.
+    const bool root = getuid() == 0;
+    m_runFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/varnock-aprsc-XXXXXX"));
+    const QString folder = m_runFolder->path();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    const QString binary = folder + QStringLiteral("/aprsc");
+    QFile::copy(QStringLiteral(VARNOCK_APRSC_DIR "/src/aprsc"), binary);
+    QDir(folder).mkdir(QStringLiteral("run"));
+    QFile::setPermissions(folder + QStringLiteral("/run"), QFileDevice::Permissions(0x7777));
+    QFile config(folder + QStringLiteral("/aprsc.conf"));
+    if (!config.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1").arg(config.fileName());
+        return false;
+    }
+    config.write(QStringLiteral("ServerId TESTSRV\nPassCode 0\nMyEmail test@example.invalid\nMyAdmin \"Test server\"\n"
+                                "RunDir %1/run\nClientTimeout 48h\n"
+                                "Listen \"User filter port\" igate tcp 127.0.0.1 %2\n"
+                                "Listen \"Full feed\" fullfeed tcp 127.0.0.1 %3\n"
+                                "WorkerThreads 1\nFileLimit 1000\n")
+                     .arg(folder)
+                     .arg(m_port)
+                     .arg(m_port + 1)
+                     .toUtf8());
+    config.close();
+    QStringList arguments{QStringLiteral("-c"), config.fileName(), QStringLiteral("-o"), QStringLiteral("file"),
+                          QStringLiteral("-r"), folder + QStringLiteral("/run")};
+    if (root)
+        arguments << QStringLiteral("-u") << QStringLiteral("nobody");
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start(binary, arguments);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && m_process->state() != QProcess::NotRunning)
+        if (canConnect(m_port) && canConnect(m_port + 1)) {
+            m_running = true;
+            return true;
+        } else {
+            m_process->waitForFinished(100);
+        }
+    QFile log(folder + QStringLiteral("/run/aprsc.log"));
+    log.open(QIODevice::ReadOnly);
+    *error = QStringLiteral("aprsc did not start: %1 %2")
+                 .arg(QString::fromLocal8Bit(m_process->readAll()), QString::fromLocal8Bit(log.readAll().right(2000)));
+    stop();
+    return false;
 }
 
 void AprscServer::stop()
 {
-    if (m_running)
-        runScript({QStringLiteral("stop"), QStringLiteral(VARNOCK_APRSC_DIR)}, nullptr);
+    if (m_process) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(5000))
+            m_process->kill();
+        m_process->waitForFinished(5000);
+        m_process.reset();
+    }
+    m_runFolder.reset();
     m_running = false;
 }
 
