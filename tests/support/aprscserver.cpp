@@ -18,7 +18,9 @@
 #include <QThread>
 #include <QTimer>
 
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 #include <functional>
 #include <memory>
@@ -130,7 +132,11 @@ bool AprscServer::restart(QString *error)
         return false;
     // aprsc will not run as root: there it runs as "nobody", from a folder "nobody" can reach
     // whatever the permissions of the build tree's parents.
+#ifdef Q_OS_WIN
+    const bool root = false;
+#else
     const bool root = getuid() == 0;
+#endif
     m_runFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/varnock-aprsc-XXXXXX"));
     const QString folder = m_runFolder->path();
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup

@@ -40,7 +40,8 @@ private:
 
 /// Starts the server for a test function, or skips it saying why the server cannot be had. A macro,
 /// since skipping and failing must happen in the test function itself.
-#ifdef VARNOCK_REQUIRE_SERVER
+// On Windows, where aprsc does not run, the tests are always skipped.
+#if defined(VARNOCK_REQUIRE_SERVER) && !defined(Q_OS_WIN)
 #define VARNOCK_MISSING(reason) QFAIL(reason)
 #else
 #define VARNOCK_MISSING(reason) QSKIP(reason)
