@@ -205,6 +205,7 @@ void TestFilterCheck::explanations_data()
     QTest::newRow("q") << u"q/CI/I"_s
                        << u"packets whose q construct is qAC or qAI, and the server's analysis of q constructs"_s;
     QTest::newRow("s") << u"s/a/c/X"_s << u"stations shown with the symbol Alpha or Charlie with the overlay X"_s;
+    QTest::newRow("t/c") << u"t/c"_s << u"packets of weather observers (CW, DW and EW stations)"_s;
     QTest::newRow("s unknown") << u"s/z//"_s << u"stations shown with the symbol \"/z\""_s;
     QTest::newRow("ignored") << u"r/95/0/1"_s << QString();
 }

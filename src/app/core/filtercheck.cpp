@@ -19,8 +19,7 @@ QString degreesText(double value, QChar positive, QChar negative)
 /// A position as the server keeps it, in 32 bits.
 QString position(double lat, double lon)
 {
-    return degreesText(static_cast<float>(lat), u'N', u'S') + u' '
-        + degreesText(static_cast<float>(lon), u'E', u'W');
+    return degreesText(static_cast<float>(lat), u'N', u'S') + u' ' + degreesText(static_cast<float>(lon), u'E', u'W');
 }
 
 QStringList nonEmpty(const QStringList &items)
@@ -64,12 +63,18 @@ QString entryWords(const QStringList &entries, const QString &exact, const QStri
 QString typeWords(const QString &letters)
 {
     static const QList<std::pair<QChar, QString>> names{
-        {u'm', QStringLiteral("messages")},      {u'p', QStringLiteral("positions")},
-        {u'o', QStringLiteral("objects")},       {u'i', QStringLiteral("items")},
-        {u'q', QStringLiteral("queries")},       {u's', QStringLiteral("status reports")},
-        {u't', QStringLiteral("telemetry")},     {u'u', QStringLiteral("user-defined packets")},
-        {u'n', QStringLiteral("NWS weather")},   {u'w', QStringLiteral("weather reports")},
-        {u'c', QStringLiteral("other packets")}, {u'*', QStringLiteral("all packets")},
+        {u'm', QStringLiteral("messages")},
+        {u'p', QStringLiteral("positions")},
+        {u'o', QStringLiteral("objects")},
+        {u'i', QStringLiteral("items")},
+        {u'q', QStringLiteral("queries")},
+        {u's', QStringLiteral("status reports")},
+        {u't', QStringLiteral("telemetry")},
+        {u'u', QStringLiteral("user-defined packets")},
+        {u'n', QStringLiteral("NWS weather")},
+        {u'w', QStringLiteral("weather reports")},
+        {u'c', QStringLiteral("packets of weather observers (CW, DW and EW stations)")},
+        {u'*', QStringLiteral("all packets")},
     };
     QStringList chosen;
     for (const auto &[letter, name] : names)
