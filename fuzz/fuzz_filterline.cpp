@@ -84,8 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_REQUIRE(engine.fragments().size() == check.fragments.size());
     for (qsizetype i = 0; i < check.fragments.size(); ++i) {
         FUZZ_REQUIRE(engine.fragment(i).word == check.fragments[i].word);
-        FUZZ_REQUIRE(engine.evaluates(i)
-                     == (check.fragments[i].verdict != Fragment::Verdict::Ignored && !check.fragments[i].kind.isNull()));
+        FUZZ_REQUIRE(
+            engine.evaluates(i)
+            == (check.fragments[i].verdict != Fragment::Verdict::Ignored && !check.fragments[i].kind.isNull()));
     }
     checkSummary(check);
     return 0;

@@ -50,8 +50,8 @@ void TestEngineRules::rules_data()
     QTest::newRow("t/c SSID") << u"t/c"_s << "CW1236-1>APRS,TCPIP*:>s"_ba << false;
     QTest::newRow("t/c lower case") << u"t/c"_s << "cw1235>APRS,TCPIP*:>s"_ba << false;
     QTest::newRow("t/c FW") << u"t/c"_s << "FW1234>APRS,TCPIP*:>s"_ba << false;
-    QTest::newRow("t/c weather elsewhere") << u"t/c"_s << "G4WX>APRS,TCPIP*:@092345z5130.00N/00010.00W_090/005g010t050"_ba
-                                           << false;
+    QTest::newRow("t/c weather elsewhere")
+        << u"t/c"_s << "G4WX>APRS,TCPIP*:@092345z5130.00N/00010.00W_090/005g010t050"_ba << false;
     // A third-party packet matches where the packet inside does, or the outer one.
     QTest::newRow("gated: inner sender") << u"b/DL*"_s << gatedPosition << true;
     QTest::newRow("gated: outer sender") << u"b/N0TQ"_s << gatedPosition << true;

@@ -151,8 +151,8 @@ QList<std::pair<QByteArray, QByteArray>> generatedFilters()
         meeting += QString::fromLatin1(filter).split(u' ');
     for (const QString &fragment : QStringList(meeting))
         meeting << fragment.toUpper() << fragment.left(1) + u'x' + fragment.mid(1);
-    meeting << u"t/*"_s << u"t/c"_s << u"b/*"_s << u"b/D?1*"_s << u"b/*1"_s << u"o/*"_s << u"u/AP*/*X"_s
-            << u"d/*"_s << u"e/*"_s << u"s/>/#/*"_s << u"q/I"_s << u"q/C/I"_s;
+    meeting << u"t/*"_s << u"t/c"_s << u"b/*"_s << u"b/D?1*"_s << u"b/*1"_s << u"o/*"_s << u"u/AP*/*X"_s << u"d/*"_s
+            << u"e/*"_s << u"s/>/#/*"_s << u"q/I"_s << u"q/C/I"_s;
 
     QList<std::pair<QByteArray, QByteArray>> filters;
     int serial = 0;
@@ -244,7 +244,8 @@ void TestFilterEngine::agreesWithTheServer()
             },
             30000));
         const QByteArrayList passedOn = fullFeed.packets();
-        QVERIFY2(passedOn.size() > packets.size() / 2, "the server passed little: was the capture sent in the last 30 s?");
+        QVERIFY2(passedOn.size() > packets.size() / 2,
+                 "the server passed little: was the capture sent in the last 30 s?");
 
         for (const auto &receiver : receivers) {
             const QByteArrayList received = receiver->login.packets();
@@ -265,7 +266,8 @@ void TestFilterEngine::agreesWithTheServer()
             }
             qInfo("%-28s server %4lld, engine %4d", receiver->filter.constData(), qint64(got.size()), passes);
             if (differing > 3)
-                disagreements.append(u"%1: %2 packets in all"_s.arg(QString::fromUtf8(receiver->filter)).arg(differing));
+                disagreements.append(
+                    u"%1: %2 packets in all"_s.arg(QString::fromUtf8(receiver->filter)).arg(differing));
         }
     }
     qInfo("%lld filters, %lld packet-filter pairs compared", qint64(filters.size()), pairs);

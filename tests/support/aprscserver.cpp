@@ -46,7 +46,8 @@ bool run(const QString &program, const QStringList &arguments, const QString &fo
         || process.exitCode() != 0) {
         if (error)
             *error = QStringLiteral("%1 %2 in %3 failed: %4")
-                         .arg(program, arguments.join(u' '), folder, QString::fromLocal8Bit(process.readAll().right(4000)));
+                         .arg(program, arguments.join(u' '), folder,
+                              QString::fromLocal8Bit(process.readAll().right(4000)));
         return false;
     }
     return true;
@@ -62,11 +63,12 @@ bool buildAprsc(QString *error)
         return true;
     QDir(built).removeRecursively();
     QDir().mkpath(QStringLiteral(VARNOCK_APRSC_DIR));
-    return run(QStringLiteral("cp"), {QStringLiteral("-r"), sourceFolder(), built}, QStringLiteral(VARNOCK_APRSC_DIR), error)
+    return run(QStringLiteral("cp"), {QStringLiteral("-r"), sourceFolder(), built}, QStringLiteral(VARNOCK_APRSC_DIR),
+               error)
         && run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("u+w"), built}, built, error)
         && run(QStringLiteral("sh"), {QStringLiteral("./configure")}, built, error)
-        && run(QStringLiteral("make"), {QStringLiteral("-j%1").arg(QThread::idealThreadCount()), QStringLiteral("aprsc")},
-               built, error);
+        && run(QStringLiteral("make"),
+               {QStringLiteral("-j%1").arg(QThread::idealThreadCount()), QStringLiteral("aprsc")}, built, error);
 }
 
 bool canConnect(quint16 port)
@@ -130,8 +132,8 @@ bool AprscServer::restart(QString *error)
 {
     if (!buildAprsc(error))
         return false;
-    // aprsc will not run as root: there it runs as "nobody", from a folder "nobody" can reach
-    // whatever the permissions of the build tree's parents.
+        // aprsc will not run as root: there it runs as "nobody", from a folder "nobody" can reach
+        // whatever the permissions of the build tree's parents.
 #ifdef Q_OS_WIN
     const bool root = false;
 #else
@@ -139,8 +141,9 @@ bool AprscServer::restart(QString *error)
 #endif
     m_runFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/varnock-aprsc-XXXXXX"));
     const QString folder = m_runFolder->path();
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(folder,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                              | QFile::ReadOther | QFile::ExeOther);
     const QString binary = folder + QStringLiteral("/aprsc");
     QFile::copy(QStringLiteral(VARNOCK_APRSC_DIR "/src/aprsc"), binary);
     QDir(folder).mkdir(QStringLiteral("run"));
@@ -160,8 +163,8 @@ bool AprscServer::restart(QString *error)
                      .arg(m_port + 1)
                      .toUtf8());
     config.close();
-    QStringList arguments{QStringLiteral("-c"), config.fileName(), QStringLiteral("-o"), QStringLiteral("file"),
-                          QStringLiteral("-r"), folder + QStringLiteral("/run")};
+    QStringList arguments{QStringLiteral("-c"),   config.fileName(),    QStringLiteral("-o"),
+                          QStringLiteral("file"), QStringLiteral("-r"), folder + QStringLiteral("/run")};
     if (root)
         arguments << QStringLiteral("-u") << QStringLiteral("nobody");
     m_process = std::make_unique<QProcess>();

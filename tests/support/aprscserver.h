@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include <memory>
 

@@ -103,4 +103,3 @@ QStringList generatedFragments()
     f.removeDuplicates();
     return f;
 }
-

@@ -271,8 +271,8 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
         for (const Fragment &fragment : result.fragments)
             out << fragment.word << ": "
                 << (fragment.verdict == Fragment::Verdict::Ignored ? QStringLiteral("IGNORED, ") + fragment.reason
-                        : fragment.reason.isEmpty()                     ? QStringLiteral("OK")
-                                                                        : QStringLiteral("OK, ") + fragment.reason)
+                        : fragment.reason.isEmpty()                ? QStringLiteral("OK")
+                                                                   : QStringLiteral("OK, ") + fragment.reason)
                 << '\n';
         for (const QString &warning : result.warnings)
             out << warning << '\n';
