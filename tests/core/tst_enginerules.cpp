@@ -71,6 +71,12 @@ void TestEngineRules::rules_data()
     QTest::newRow("minutes -5") << u"r/50/-3/20"_s << "G4PC>APRS,TCPIP*:!5000.00N/003-5.00W-"_ba << false;
     QTest::newRow("hundredths -0") << u"r/50/-3/2"_s << "G4PE>APRS,TCPIP*:!5000.-0N/00300.00W-"_ba << true;
     QTest::newRow("sign in the degrees") << u"r/50/-3/2000"_s << "G4PG>APRS,TCPIP*:!5000.00N/0-300.00W-"_ba << false;
+    // Blanks for digits: the middle of what they leave open.
+    QTest::newRow("ambiguous hundredths")
+        << u"r/51.5083/-0.175/0.2"_s << "G4AM1>APRS,TCPIP*:!5130.  N/00010.  W-"_ba << true;
+    QTest::newRow("ambiguous tens of minutes")
+        << u"r/51.5/-3.5/1"_s << "G4AM5>APRS,TCPIP*:!5130.00N/003 0.00W-"_ba << true;
+    QTest::newRow("ambiguous minutes") << u"r/51.5/-3.0833/2"_s << "G4AM6>APRS,TCPIP*:!5130.00N/0030 .00W-"_ba << true;
     // The server's earth: 1 degree of latitude is 111.19 km.
     QTest::newRow("range 111.21") << u"r/10/10/111.21"_s << "G4RAD>APRS,TCPIP*:!1100.00N/01000.00E-"_ba << true;
     QTest::newRow("range 111.18") << u"r/10/10/111.18"_s << "G4RAD>APRS,TCPIP*:!1100.00N/01000.00E-"_ba << false;

@@ -44,6 +44,18 @@ std::optional<double> signedFieldValue(QByteArrayView digits)
     return value;
 }
 
+/// Minutes to add for blanks standing for digits ("MM.mm" with blanks): measured on aprsc, a
+/// position with blanks lies in the middle of what they leave open, from the first blank on
+/// ("5130.  N" is 51 30.5', "003 0.00W" 3 30' W).
+double ambiguity(QByteArrayView minutes)
+{
+    static constexpr double kMiddle[] = {30, 5, 0, 0.5, 0.05};
+    for (int i = 0; i < 5; ++i)
+        if (minutes[i] == ' ')
+            return kMiddle[i];
+    return 0;
+}
+
 /// "DDMM.mmN" or "DDDMM.mmW" (width 8 or 9) read as decimal degrees.
 std::optional<double> degreesMinutes(QByteArrayView text, int degreeDigits, char positive, char negative)
 {
@@ -56,7 +68,7 @@ std::optional<double> degreesMinutes(QByteArrayView text, int degreeDigits, char
     const char hemisphere = char(text.back() & ~0x20);
     if (!degrees || !minutes || !hundredths || *minutes >= 60 || (hemisphere != positive && hemisphere != negative))
         return std::nullopt;
-    const double value = *degrees + (*minutes + *hundredths / 100) / 60;
+    const double value = *degrees + (*minutes + *hundredths / 100 + ambiguity(text.sliced(degreeDigits))) / 60;
     return hemisphere == negative ? -value : value;
 }
 
