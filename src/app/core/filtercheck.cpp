@@ -203,7 +203,7 @@ QString explainFragment(const Fragment &f, const SymbolTable *symbols)
                                         names.append(QStringLiteral("qA") + c);
                                     return names;
                                 }());
-        if (!p.value(2).isEmpty())
+        if (f.qAnalysis)
             text += QStringLiteral(", and the server's analysis of q constructs");
         break;
     default:

@@ -1,8 +1,5 @@
 #include "packets/core/filterengine.h"
 
-#include "base/core/filterline.h"
-#include "geo/core/numbers.h"
-
 #include <algorithm>
 #include <cmath>
 
