@@ -4,6 +4,7 @@
 #include "app/core/filtercheck.h"
 #include "base/core/filterline.h"
 #include "base/core/fragmentsyntax.h"
+#include "filter/core/decoding.h"
 #include "fuzzsupport.h"
 #include "packets/core/filterengine.h"
 #include "pages/core/listfragment.h"
@@ -62,16 +63,27 @@ QString rebuilt(QChar kind, const QString &word)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString line = fuzzText(data, size);
-    const QList<FilterWord> words = recognisedWords(line);
-    for (const FilterWord &word : words) {
-        FUZZ_REQUIRE(!word.word.isEmpty() && !word.word.contains(u' '));
-        FUZZ_REQUIRE(kindLetterOf(word.word) == word.kind);
-        const QString once = rebuilt(word.kind, word.word);
-        FUZZ_REQUIRE(!once.contains(u' ') || QStringView(u"bdouepgtms").contains(word.kind));
-        if (!once.isEmpty())
-            FUZZ_REQUIRE(rebuilt(word.kind, once) == once);
-        explainFragment(readFragment(word.word), &symbols());
+    // Every word the server would see is accounted for once: in a page, kept, or named as left out.
+    const DecodePlan plan = planDecode(line);
+    qsizetype accounted = plan.kept.size() + plan.notFragments.size() + plan.leftOut.size();
+    for (const DecodePlan::Share &share : plan.shares) {
+        accounted += share.typed.size();
+        FUZZ_REQUIRE(!share.typed.isEmpty());
+        // What a merge says, the server reads the way it read the words.
+        if (share.typed.size() > 1 && !share.merged.isEmpty())
+            FUZZ_REQUIRE(readFragment(share.merged).isEvaluated());
+        for (const QString &word : share.words) {
+            FUZZ_REQUIRE(!word.isEmpty() && !containsServerBlank(word));
+            const QString once = rebuilt(share.kind, word);
+            FUZZ_REQUIRE(!once.contains(u' ') || QStringView(u"bdouepgtms").contains(share.kind));
+            if (!once.isEmpty())
+                FUZZ_REQUIRE(rebuilt(share.kind, once) == once);
+            explainFragment(readFragment(word), &symbols());
+        }
     }
+    if (!plan.refused())
+        FUZZ_REQUIRE(accounted == serverFragments(line).size() - serverFragments(line).count(QStringLiteral("filter")));
+    decodeSummary(plan);
     const LineCheck check = checkFilterLine(line);
     FUZZ_REQUIRE(check.fragments.size() <= line.size());
     // What a server takes can always be said in words; what it refuses always has a reason.

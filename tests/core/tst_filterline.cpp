@@ -1,5 +1,6 @@
 #include "base/core/filterline.h"
 #include "base/core/kinds.h"
+#include "filter/core/decoding.h"
 
 #include <QTest>
 
@@ -13,9 +14,9 @@ private Q_SLOTS:
     void assemble_data();
     void assemble();
     void lineOrderIsFixed();
-    void words_data();
-    void words();
-    void longLineKeepsEveryWord();
+    void decodePlan_data();
+    void decodePlan();
+    void withdrawnShareIsKeptInTypedOrder();
     void captions();
 };
 
@@ -66,49 +67,79 @@ void TestFilterLine::lineOrderIsFixed()
     QCOMPARE(pageOrder, QStringLiteral("rbtsdaqmufeopg"));
 }
 
-void TestFilterLine::words_data()
+void TestFilterLine::decodePlan_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("expected"); // kind letter and word, pairwise
+    QTest::addColumn<QStringList>("pages"); // kind letter, ":", the page's words, in the order of each kind's last word
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("summary");
 
-    QTest::newRow("range then budlist") << QStringLiteral("filter r/1/2/3 b/G*")
-                                        << QStringList{u"r"_s, u"r/1/2/3"_s, u"b"_s, u"b/G*"_s};
-    QTest::newRow("without filter word") << QStringLiteral("b/G*") << QStringList{u"b"_s, u"b/G*"_s};
-    QTest::newRow("double blank") << QStringLiteral("filter  b/G*  -d/X ")
-                                  << QStringList{u"b"_s, u"b/G*"_s, u"d"_s, u"-d/X"_s};
-    QTest::newRow("filter anywhere") << QStringLiteral("b/A filter o/x")
-                                     << QStringList{u"b"_s, u"b/A"_s, u"o"_s, u"o/x"_s};
-    QTest::newRow("filter is case-sensitive") << QStringLiteral("Filter f/x/1") << QStringList{u"f"_s, u"f/x/1"_s};
-    QTest::newRow("lone dash") << QStringLiteral("filter - b/A") << QStringList{u"b"_s, u"b/A"_s};
-    QTest::newRow("upper-case letter") << QStringLiteral("R/1/2/3 B/x") << QStringList{};
-    QTest::newRow("unknown letter") << QStringLiteral("x/1 -z/2 P/G*") << QStringList{};
-    QTest::newRow("prefix and group") << QStringLiteral(
-        "g/CQ* -p/G p/ g") << QStringList{u"g"_s, u"g/CQ*"_s, u"p"_s, u"-p/G"_s, u"p"_s, u"p/"_s, u"g"_s, u"g"_s};
-    QTest::newRow("malformed word still dispatched") << QStringLiteral("rubbish") << QStringList{u"r"_s, u"rubbish"_s};
-    QTest::newRow("letter alone") << QStringLiteral("-b") << QStringList{u"b"_s, u"-b"_s};
-    QTest::newRow("tab is no separator") << QStringLiteral("b/A\tb/B") << QStringList{u"b"_s, u"b/A\tb/B"_s};
-    QTest::newRow("only filter") << QStringLiteral("filter") << QStringList{};
-    QTest::newRow("empty") << QString() << QStringList{};
+    QTest::newRow("range then budlist") << u"filter r/1/2/3 b/G*"_s << QStringList{u"r:r/1/2/3"_s, u"b:b/G*"_s}
+                                        << QString() << u"Decoded 2 fragments."_s;
+    QTest::newRow("one sign merges, the other is kept")
+        << u"filter b/G* b/M* s/-> -s/#"_s << QStringList{u"b:b/G*/M*"_s, u"s:s/->"_s} << u"-s/#"_s
+        << u"Decoded 4 fragments; 1 kept as typed: -s/#."_s;
+    QTest::newRow("both signs of a list") << u"b/G1 -b/G2 b/G3"_s << QStringList{u"b:b/G1/G3"_s} << u"-b/G2"_s
+                                          << u"Decoded 3 fragments; 1 kept as typed: -b/G2."_s;
+    QTest::newRow("second my range") << u"m/10 -m/5 m/7"_s << QStringList{u"m:m/10"_s} << u"-m/5 m/7"_s
+                                     << u"Decoded 3 fragments; 2 kept as typed: -m/5, m/7."_s;
+    QTest::newRow("types merge, a station does not")
+        << u"t/p t/w/G4ABC/20 T/W"_s << QStringList{u"t:t/pw"_s} << u"t/w/G4ABC/20"_s
+        << u"Decoded 3 fragments; 1 kept as typed: t/w/G4ABC/20."_s;
+    QTest::newRow("upper case") << u"B/G* R/51/0/10 t/PM -OS/X"_s
+                                << QStringList{u"b:b/G*"_s, u"r:r/51/0/10"_s, u"t:t/pm"_s, u"o:-os/X"_s}
+                                << QString() << u"Decoded 4 fragments."_s;
+    QTest::newRow("analysis and strict objects stay apart")
+        << u"q/C q/X/I q/R o/A os/B"_s << QStringList{u"q:q/CR"_s, u"o:o/A"_s} << u"q/X/I os/B"_s
+        << u"Decoded 5 fragments; 2 kept as typed: q/X/I, os/B."_s;
+    QTest::newRow("not fragments") << u"filter x/1 -z/2 - --b/X b/A filter"_s << QStringList{u"b:b/A"_s}
+                                   << QString() << u"Decoded 1 fragment. Not a fragment: x/1, -z/2, -, --b/X."_s;
+    QTest::newRow("ignored alone goes to its page") << u"t/xyz b/"_s << QStringList{u"t:t/xyz"_s, u"b:b/"_s}
+                                                    << QString() << u"Decoded 2 fragments."_s;
+    QTest::newRow("ignored beside others is left out")
+        << u"t/xyz t/p b/ b/A m"_s << QStringList{u"t:t/p"_s, u"b:b/A"_s, u"m:m"_s} << QString()
+        << u"Decoded 3 fragments. Left out, as servers ignore them: t/xyz, b/."_s;
+    QTest::newRow("many fragments, whole") << u"f/abc1/50 -f/B/2 r/x a/1/2/3/4"_s
+                                           << QStringList{u"f:f/abc1/50 -f/B/2"_s, u"r:r/x"_s, u"a:a/1/2/3/4"_s}
+                                           << QString() << u"Decoded 4 fragments."_s;
+    QTest::newRow("split as servers split") << u"b/A\tb/B  d/X"_s << QStringList{u"b:b/A/B"_s, u"d:d/X"_s}
+                                            << QString() << u"Decoded 3 fragments."_s;
+    QTest::newRow("long lists are named in part")
+        << u"m/1 m/2 m/3 m/4 m/5 m/6 m/7 m/8"_s << QStringList{u"m:m/1"_s} << u"m/2 m/3 m/4 m/5 m/6 m/7 m/8"_s
+        << u"Decoded 8 fragments; 7 kept as typed: m/2, m/3, m/4, m/5, m/6 and 2 more."_s;
+    QTest::newRow("only filter") << u"filter"_s << QStringList{} << QString() << u"Decoded 0 fragments."_s;
+    QString longest = u"b/A"_s;
+    longest += QString(kMaxDecodedLine - longest.size(), u' ');
+    QTest::newRow("longest") << longest << QStringList{u"b:b/A"_s} << QString() << u"Decoded 1 fragment."_s;
+    QTest::newRow("too long") << longest + u' ' << QStringList{} << QString()
+                              << u"This filter is 65537 characters long; Varnock decodes filters of up to 65536 "
+                                 "characters."_s;
 }
 
-void TestFilterLine::words()
+void TestFilterLine::decodePlan()
 {
     QFETCH(QString, line);
-    QFETCH(QStringList, expected);
-    QList<FilterWord> wanted;
-    for (qsizetype i = 0; i + 1 < expected.size(); i += 2)
-        wanted.append({expected.at(i).at(0), expected.at(i + 1)});
-    QCOMPARE(recognisedWords(line), wanted);
+    QFETCH(QStringList, pages);
+    QFETCH(QString, kept);
+    QFETCH(QString, summary);
+    const DecodePlan plan = planDecode(line);
+    QStringList planned;
+    for (const DecodePlan::Share &share : plan.shares)
+        planned.append(share.kind + u':' + share.words.join(u' '));
+    QCOMPARE(planned, pages);
+    QCOMPARE(plan.keptText(), kept);
+    QCOMPARE(decodeSummary(plan), summary);
 }
 
-void TestFilterLine::longLineKeepsEveryWord()
+void TestFilterLine::withdrawnShareIsKeptInTypedOrder()
 {
-    QString line = QStringLiteral("filter");
-    for (int i = 0; i < 20000; ++i)
-        line += QStringLiteral(" b/") + QString::number(i);
-    const QList<FilterWord> words = recognisedWords(line);
-    QCOMPARE(words.size(), 20000);
-    QCOMPARE(words.last().word, QStringLiteral("b/19999"));
+    DecodePlan plan = planDecode(u"s/! b/X -s/# s/> t/xyz"_s);
+    QCOMPARE(plan.keptText(), u"-s/#"_s);
+    QCOMPARE(plan.shares.at(1).kind, u's');
+    QVERIFY(!pageHolds(plan.shares.at(1), u"s/"_s)); // a symbol the page's list lacks
+    plan.withdraw(1);
+    QCOMPARE(plan.keptText(), u"s/! -s/# s/>"_s);
+    QCOMPARE(decodeSummary(plan), u"Decoded 5 fragments; 3 kept as typed: s/!, -s/#, s/>."_s);
 }
 
 void TestFilterLine::captions()

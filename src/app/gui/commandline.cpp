@@ -291,7 +291,13 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
             out << text << '\n';
         return 0;
     }
-    workbench.decodeFilter(line);
+    const DecodePlan plan = workbench.decodeFilter(line);
+    if (plan.refused()) {
+        err << decodeSummary(plan) << '\n';
+        return 1;
+    }
     out << workbench.filterLine() << '\n';
+    if (plan.anythingSetAside())
+        err << decodeSummary(plan) << '\n';
     return 0;
 }

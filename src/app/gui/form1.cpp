@@ -210,6 +210,21 @@ QWidget *Form1::createFilterBand()
     connect(m_filterLine, &QPlainTextEdit::textChanged, this, &Form1::showFilterCheck);
     grid->addWidget(m_filterLine, 0, 0, 1, 6);
 
+    // Only a decode fills it, so it shows only while it holds something.
+    m_keptLabel = new QLabel(QStringLiteral("Kept as typed"), band);
+    m_kept = new QLineEdit(band);
+    m_kept->setObjectName(QStringLiteral("kept_as_typed"));
+    m_kept->setToolTip(QStringLiteral("Fragments that the pages could not hold beside what they hold. They stand "
+                                      "at the end of the filter line, as typed; edit or empty them here."));
+    m_keptLabel->setBuddy(m_kept);
+    connect(m_kept, &QLineEdit::textEdited, this, &Form1::keptEdited);
+    auto *keptRow = new QHBoxLayout;
+    keptRow->addWidget(m_keptLabel);
+    keptRow->addWidget(m_kept, 1);
+    grid->addLayout(keptRow, 1, 0, 1, 6);
+    m_keptLabel->hide();
+    m_kept->hide();
+
     QPushButton *clearAll = namedButton(QStringLiteral("Command3"), QStringLiteral("Clear All"), band);
     connect(clearAll, &QPushButton::clicked, this, &Form1::clearAll);
 
@@ -236,12 +251,12 @@ QWidget *Form1::createFilterBand()
     for (QPushButton *button : {clearAll, copy, decode, live})
         button->setMinimumWidth(97);
 
-    grid->addWidget(clearAll, 1, 0, Qt::AlignVCenter);
-    grid->addLayout(checks, 1, 1);
+    grid->addWidget(clearAll, 2, 0, Qt::AlignVCenter);
+    grid->addLayout(checks, 2, 1);
     grid->setColumnStretch(2, 1);
-    grid->addWidget(copy, 1, 3, Qt::AlignVCenter);
-    grid->addWidget(decode, 1, 4, Qt::AlignVCenter);
-    grid->addWidget(live, 1, 5, Qt::AlignVCenter);
+    grid->addWidget(copy, 2, 3, Qt::AlignVCenter);
+    grid->addWidget(decode, 2, 4, Qt::AlignVCenter);
+    grid->addWidget(live, 2, 5, Qt::AlignVCenter);
     return band;
 }
 
@@ -308,11 +323,15 @@ void Form1::showFilterCheck()
         return;
     }
     const LineCheck check = checkFilterLine(line);
-    const QString summary = checkSummary(check);
+    QString summary = checkSummary(check);
+    if (!m_decodeNote.isEmpty())
+        summary = m_decodeNote + u' ' + summary;
     m_check->setText(summary);
     m_check->setToolTip(summary);
     QPalette colours = m_check->palette();
-    colours.setColor(QPalette::WindowText, check.anyIgnored() ? QColor(255, 160, 160) : QColor(190, 255, 190));
+    colours.setColor(QPalette::WindowText, check.anyIgnored() ? QColor(255, 160, 160)
+                                           : m_decodeSetAside ? QColor(255, 220, 130)
+                                                              : QColor(190, 255, 190));
     m_check->setPalette(colours);
     m_filterLine->setToolTip(explainFilterLine(line, symbolTable()).join(u'\n'));
 }
@@ -365,8 +384,18 @@ QString Form1::loadUIView32Filter()
     if (!ini.open(QIODevice::ReadOnly))
         return QStringLiteral("UI-View32's settings %1 could not be read (%2), so its logon filter was not loaded.")
             .arg(QDir::toNativeSeparators(ini.fileName()), ini.errorString());
-    if (const std::optional<QString> filter = logonFilterFromIni(ini.readAll()))
-        withPagesHidden([this, &filter] { decodeFilter(*filter); });
+    const std::optional<QString> filter = logonFilterFromIni(ini.readAll());
+    if (!filter)
+        return {};
+    DecodePlan plan;
+    withPagesHidden([this, &filter, &plan] { plan = decodeFilter(*filter); });
+    // Told before anything can be sent: with automatic sending on, the line goes to the server.
+    if (plan.refused())
+        return QStringLiteral("UI-View32's logon filter was not loaded. %1").arg(decodeSummary(plan));
+    if (plan.anythingSetAside())
+        return QStringLiteral("UI-View32's logon filter did not all fit the pages. %1 What was kept as typed stands "
+                              "at the end of the filter line.")
+            .arg(decodeSummary(plan));
     return {};
 }
 
@@ -487,11 +516,24 @@ void Form1::buildMainFilter()
     boxes.reserve(kKindCount);
     for (const Kind *kind : kindsInLineOrder())
         boxes.append(m_pages[static_cast<std::size_t>(kind->tab)]->fragmentBox()->text());
+    boxes.append(m_kept->text());
     m_filterLine->setText(assembleFilterLine(boxes));
+}
+
+void Form1::keptEdited()
+{
+    m_decodeNote.clear();
+    m_decodeSetAside = false;
+    buildMainFilter();
+    showFilterCheck();
 }
 
 void Form1::showRebuiltPage(FragmentPage *page)
 {
+    if (!m_decoding) {
+        m_decodeNote.clear();
+        m_decodeSetAside = false;
+    }
     m_tabs->setCurrentIndex(page->kind().tab);
     m_tabs->setTabText(m_tabs->currentIndex(), page->caption());
     buildMainFilter();
@@ -499,26 +541,41 @@ void Form1::showRebuiltPage(FragmentPage *page)
 
 void Form1::clearAllPages()
 {
+    m_kept->clear();
+    m_keptLabel->hide();
+    m_kept->hide();
     for (const Kind *kind : kindsInLineOrder())
         m_pages[static_cast<std::size_t>(kind->tab)]->clearFilter();
 }
 
-void Form1::decodeFilter(const QString &line)
+DecodePlan Form1::decodeFilter(const QString &line)
 {
-    clearAllPages();
+    DecodePlan plan = planDecode(line);
+    if (plan.refused())
+        return plan;
 
+    const QScopedValueRollback decoding(m_decoding, true);
+    clearAllPages();
     // Each page takes all its words at once and rebuilds once, so a line of many words costs no
     // more than its length. Pages rebuild in the order of their last word, which leaves in front
     // the page that decoding word by word would leave there.
-    QHash<QChar, QStringList> wordsByKind;
-    QList<QChar> lastWordOrder;
-    for (const FilterWord &word : recognisedWords(line)) {
-        wordsByKind[word.kind].append(word.word);
-        lastWordOrder.removeOne(word.kind);
-        lastWordOrder.append(word.kind);
+    for (qsizetype i = 0; i < plan.shares.size(); ++i) {
+        FragmentPage *target = page(plan.shares[i].kind);
+        target->decodeWords(plan.shares[i].words);
+        // A page that cannot say it (a symbol missing from the list, say) gives its words back.
+        if (!pageHolds(plan.shares[i], target->fragmentBox()->text())) {
+            target->clearFilter();
+            plan.withdraw(i);
+        }
     }
-    for (QChar kind : lastWordOrder)
-        page(kind)->decodeWords(wordsByKind.value(kind));
+    m_kept->setText(plan.keptText());
+    m_keptLabel->setVisible(!plan.kept.isEmpty());
+    m_kept->setVisible(!plan.kept.isEmpty());
+    m_decodeNote = decodeSummary(plan);
+    m_decodeSetAside = plan.anythingSetAside();
+    buildMainFilter();
+    showFilterCheck();
+    return plan;
 }
 
 QString Form1::filterLine() const
@@ -543,6 +600,8 @@ void Form1::withPagesHidden(Operation operation)
 
 void Form1::clearAll()
 {
+    m_decodeNote.clear();
+    m_decodeSetAside = false;
     withPagesHidden([this] { clearAllPages(); });
 }
 
@@ -580,6 +639,10 @@ void Form1::askAndDecodeFilter()
                                                     QStringLiteral("Decode Filter"), filterLine());
     if (line.isEmpty())
         return;
+    if (line.size() > kMaxDecodedLine) {
+        m_services.dialogs.tell(this, decodeSummary(planDecode(line)));
+        return;
+    }
     withPagesHidden([this, &line] { decodeFilter(line); });
 }
 

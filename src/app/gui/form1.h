@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/core/kinds.h"
+#include "filter/core/decoding.h"
 #include "geo/core/coordinates.h"
 #include "mappicker/core/figures.h"
 #include "mappicker/gui/mapwindow.h"
@@ -68,8 +69,9 @@ public:
     /// Runs every page's Clear Filter, in the order of the filter line.
     void clearAllPages();
 
-    /// Clears every page and hands each word of the line to the decoder of its kind.
-    void decodeFilter(const QString &line);
+    /// Clears every page and hands the words of the line to the decoders of their kinds; what no
+    /// page can hold beside what it holds is kept as typed. A line too long to decode changes nothing.
+    DecodePlan decodeFilter(const QString &line);
 
     /// Reads the corners of UI-View32's current map from its information file, keeping the previous
     /// corners when the file cannot be read.
@@ -117,6 +119,7 @@ private:
     void pickOnMap(QLineEdit *callbackBox);
     void showOnMap(QLineEdit *callbackBox, const QList<MapFigure> &figures);
     void showRebuiltPage(FragmentPage *page);
+    void keptEdited();
     /// Runs an operation that rebuilds many pages with the tab control hidden, then shows page 0.
     template<typename Operation>
     void withPagesHidden(Operation operation);
@@ -139,6 +142,11 @@ private:
     QPointer<MapWindow> m_mapWindow;
     LiveWindow *m_liveWindow = nullptr;
     FilterLineBox *m_filterLine = nullptr;
+    QLabel *m_keptLabel = nullptr;
+    QLineEdit *m_kept = nullptr; ///< fragments a decode could not put into the pages, as typed
+    QString m_decodeNote; ///< what the last decode did, shown until the line next changes
+    bool m_decodeSetAside = false; ///< the last decode kept or left out something
+    bool m_decoding = false;
     QCheckBox *m_autoMessage = nullptr;
     QCheckBox *m_autoArea = nullptr;
     QLabel *m_applicationDir = nullptr;

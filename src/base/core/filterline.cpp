@@ -1,6 +1,5 @@
 #include "base/core/filterline.h"
 
-#include "base/core/kinds.h"
 
 #include <QRegularExpression>
 
@@ -24,25 +23,6 @@ QString assembleFilterLine(const QStringList &fragmentBoxesInLineOrder)
             line += u' ' + trimBlanks(box);
     }
     return line;
-}
-
-QChar kindLetterOf(const QString &word)
-{
-    const qsizetype at = word.startsWith(u'-') ? 1 : 0;
-    return at < word.size() ? word.at(at) : QChar();
-}
-
-QList<FilterWord> recognisedWords(const QString &line)
-{
-    QList<FilterWord> words;
-    for (const QString &word : line.split(u' ')) {
-        if (word == u"filter")
-            continue;
-        const QChar letter = kindLetterOf(word);
-        if (!letter.isNull() && kindForLetter(letter))
-            words.append({letter, word});
-    }
-    return words;
 }
 
 namespace {
