@@ -1,6 +1,7 @@
 // The check line under the filter line, the explanation, and the command-line forms.
 #include "app/core/filtercheck.h"
 #include "app/gui/commandline.h"
+#include "filter/core/decoding.h"
 #include "support/workbench.h"
 
 #include <QComboBox>
@@ -38,7 +39,7 @@ void TestCheckLine::followsTheLine()
     QVERIFY(
         bench.find<QPlainTextEdit>(u"main_filter"_s)->toolTip().contains(u"stations whose callsign starts with G"_s));
     bench.form.decodeFilter(u"b/G*"_s);
-    QCOMPARE(check->text(), u"All 1 fragments are accepted by APRS-IS servers."_s);
+    QCOMPARE(check->text(), u"Decoded 1 fragment. All 1 fragments are accepted by APRS-IS servers."_s);
     QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
     QCOMPARE(bench.dialogs.messages, QStringList());
 }
@@ -110,8 +111,11 @@ void TestCheckLine::commandLine_data()
     QTest::newRow("decode, prefix and group last")
         << QStringList{u"--decode"_s, u"filter g/CQ* -b/N0CALL p/G/M e/T2UK"_s} << 0
         << u"filter -b/N0CALL e/T2UK p/G/M g/CQ*\n"_s << QString();
-    QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1"_s} << 0
-                            << u"filter b/a r/1/2/3 e/x\n"_s << QString();
+    QTest::newRow("decode") << QStringList{u"--decode"_s, u"e/x  r/1/2/3 b/a Z/1 -b/c"_s} << 0
+                            << u"filter b/a r/1/2/3 e/x -b/c\n"_s
+                            << u"Decoded 4 fragments; 1 kept as typed: -b/c. Not a fragment: Z/1.\n"_s;
+    QTest::newRow("decode, too long") << QStringList{u"--decode"_s, QString(kMaxDecodedLine + 1, u'b')} << 1
+                                      << QString() << u"This filter is 65537 characters long"_s;
     // A capture as "Save..." writes it, with a comment line, which is skipped.
     static QTemporaryDir folder;
     const QString capture = folder.filePath(u"capture.txt"_s);

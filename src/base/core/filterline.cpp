@@ -1,7 +1,6 @@
 #include "base/core/filterline.h"
 
-
-#include <QRegularExpression>
+#include <algorithm>
 
 QString trimBlanks(const QString &text)
 {
@@ -27,23 +26,31 @@ QString assembleFilterLine(const QStringList &fragmentBoxesInLineOrder)
 
 namespace {
 
-/// Servers split the filter at any of these, not only at blanks.
-const QRegularExpression &serverBlanks()
+/// Servers split the filter at any of these, not only at blanks. (Compared by hand: a regular
+/// expression matches nothing in a text that is not valid UTF-16.)
+bool isServerBlank(QChar c)
 {
-    static const QRegularExpression blanks(QStringLiteral("[ \\t\\v\\f]"));
-    return blanks;
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
 }
 
 } // namespace
 
 bool containsServerBlank(const QString &text)
 {
-    return text.contains(serverBlanks());
+    return std::any_of(text.cbegin(), text.cend(), isServerBlank);
 }
 
 QStringList serverFragments(const QString &line)
 {
-    QStringList words = line.split(serverBlanks(), Qt::SkipEmptyParts);
+    QStringList words;
+    qsizetype start = 0;
+    for (qsizetype at = 0; at <= line.size(); ++at) {
+        if (at == line.size() || isServerBlank(line[at])) {
+            if (at > start)
+                words.append(line.mid(start, at - start));
+            start = at + 1;
+        }
+    }
     if (!words.isEmpty() && words.first() == u"filter")
         words.removeFirst();
     return words;

@@ -109,6 +109,22 @@ QList<QByteArray> entrySet(const QList<QByteArray> &entries)
     return asSet(upper);
 }
 
+/// Whether a fragment can pass or remove any packet: a server takes "b/" or "-s/", but they
+/// select nothing, and do what no fragment does.
+bool actsOnPackets(const Fragment &f)
+{
+    if (!f.isEvaluated())
+        return false;
+    switch (f.kind.unicode()) {
+    case u's':
+        return !f.primary.isEmpty() || !f.alternate.isEmpty();
+    case u'q':
+        return !f.qConstructs.isEmpty() || f.qAnalysis;
+    default:
+        return !isListKind(f.kind) || !f.entries.isEmpty();
+    }
+}
+
 /// A list of words, the first few of a long one named and the rest counted.
 QString named(const QStringList &words)
 {
@@ -245,9 +261,10 @@ DecodePlan planDecode(const QString &line)
 
 bool sameMeaning(const Fragment &a, const Fragment &b)
 {
-    if (a.isEvaluated() != b.isEvaluated())
+    const bool aActs = actsOnPackets(a);
+    if (aActs != actsOnPackets(b))
         return false;
-    if (!a.isEvaluated())
+    if (!aActs)
         return true;
     return a.kind == b.kind && a.exclusion == b.exclusion && a.latitude == b.latitude && a.longitude == b.longitude
         && a.kilometres == b.kilometres && a.north == b.north && a.west == b.west && a.south == b.south

@@ -60,7 +60,8 @@ inline constexpr qsizetype kMaxDecodedLine = 65536;
 /// dropped wherever it stands.
 DecodePlan planDecode(const QString &line);
 
-/// Whether a server does the same with both fragments: both ignored, or the same selection.
+/// Whether a server does the same with both fragments: neither selects anything (ignored, or
+/// taken but empty), or both select the same.
 bool sameMeaning(const Fragment &a, const Fragment &b);
 
 /// Whether a page's rebuilt fragment box says what its share asked of it.
