@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void initTestCase();
     void withoutUiView();
     void besideUiView();
+    void logonFilterIsKeptWhole();
     void startUpFailuresAreToldOnce_data();
     void startUpFailuresAreToldOnce();
     void timerRunsFromTheStart();
@@ -101,6 +103,23 @@ void TestUiViewLink::besideUiView()
     QFile addOn(beside.install.folder() + u"Varnock.xtr"_s);
     QVERIFY(addOn.open(QIODevice::ReadOnly));
     QVERIFY(addOn.readAll().startsWith("Varnock\r\n\""));
+}
+
+void TestUiViewLink::logonFilterIsKeptWhole()
+{
+    UiViewInstall install("[APRServe]\r\nEXTRA_LOGON_TEXT=filter b/G1 -b/G2 b/G3 x/foo -B/G4\r\n");
+    Workbench bench(QCoreApplication::applicationDirPath(), Workbench::Start::Later);
+    bench.form.open();
+    QCOMPARE(bench.form.filterLine(), u"filter b/G1/G3 -b/G2 -B/G4"_s);
+    QCOMPARE(bench.find<QLineEdit>(u"kept_as_typed"_s)->text(), u"-b/G2 -B/G4"_s);
+    QCOMPARE(bench.dialogs.messages.size(), 1);
+    QVERIFY2(bench.dialogs.messages.first().contains(u"2 kept as typed: -b/G2, -B/G4. Not a fragment: x/foo."_s),
+             qPrintable(bench.dialogs.messages.first()));
+    QVERIFY(bench.dialogs.shownOverVisibleWindow.first());
+
+    autoSend(bench, true);
+    tick(bench);
+    QCOMPARE(bench.uiview.messages(), (QStringList{u"filter default"_s, u"filter b/G1/G3 -b/G2 -B/G4"_s}));
 }
 
 void TestUiViewLink::startUpFailuresAreToldOnce_data()
