@@ -31,6 +31,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kStartRuns = 7;
@@ -91,19 +93,45 @@ int startOnce(bool varnock, const QElapsedTimer &sinceMain, int argc, char *argv
     return 0;
 }
 
+/// The child's part: decodes the line in a file in a started main window, and prints the time the
+/// decode took and the peak resident memory in KiB.
+int decodeOnce(const char *path, int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QtDialogs dialogs;
+    DesktopTextViewer viewer;
+    const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
+    Form1 form({dialogs, viewer, *uiview, QApplication::applicationDirPath()});
+    form.start();
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    const QString line = QString::fromUtf8(file.readAll());
+    file.close();
+    QElapsedTimer clock;
+    clock.start();
+    form.decodeFilter(line);
+    const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%f %ld\n", elapsed, usage.ru_maxrss);
+    return 0;
+}
+
 struct StartFigures
 {
     double ms = 0;
     long kib = 0;
 };
 
-/// Starts this program in its child part a few times; the best time and the least peak memory.
-StartFigures measureStart(const char *which)
+/// Starts this program in a child part a few times; the best time and the least peak memory.
+StartFigures measureChild(const QStringList &arguments, int runs = kStartRuns)
 {
     StartFigures best{1e9, 1L << 40};
-    for (int i = 0; i < kStartRuns; ++i) {
+    for (int i = 0; i < runs; ++i) {
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start"), QLatin1StringView(which)});
+        child.start(QCoreApplication::applicationFilePath(), arguments);
         if (!child.waitForFinished(30000) || child.exitCode() != 0)
             continue;
         const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
@@ -149,6 +177,8 @@ int main(int argc, char *argv[])
     sinceMain.start();
     if (argc == 3 && qstrcmp(argv[1], "--start") == 0)
         return startOnce(qstrcmp(argv[2], "varnock") == 0, sinceMain, argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--decode") == 0)
+        return decodeOnce(argv[2], argc, argv);
     if (argc == 5 && qstrcmp(argv[1], "--receive") == 0)
         return receiveBurst(argc, argv, qstrcmp(argv[2], "window") == 0, quint16(QByteArray(argv[3]).toUInt()),
                             QByteArray(argv[4]).toLongLong());
@@ -162,8 +192,8 @@ int main(int argc, char *argv[])
     const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
 
     std::printf("%-46s %12s  %s\n", "figure", "value", "against");
-    const StartFigures floor = measureStart("floor");
-    const StartFigures varnock = measureStart("varnock");
+    const StartFigures floor = measureChild({QStringLiteral("--start"), QStringLiteral("floor")});
+    const StartFigures varnock = measureChild({QStringLiteral("--start"), QStringLiteral("varnock")});
     row("start-up to first shown window, Varnock", ms(varnock.ms),
         QStringLiteral("x%1 of the floor").arg(varnock.ms / floor.ms, 0, 'f', 2));
     row("  floor: QTabWidget of fourteen empty tabs", ms(floor.ms));
@@ -183,13 +213,48 @@ int main(int argc, char *argv[])
     };
     for (const auto &[name, make] : lines) {
         double previous = 0;
-        for (int count : {100, 1000, 10000}) {
+        for (int count : {30, 300, 3000}) {
             const QString line = make(count);
-            const double taken = bestOf(count == 10000 ? 3 : 5, [&] { window.decodeFilter(line); });
+            const double taken = bestOf(5, [&] { window.decodeFilter(line); });
             row(qPrintable(QStringLiteral("decode %1 %2").arg(count).arg(QLatin1StringView(name))), ms(taken),
                 previous > 0 ? QStringLiteral("x%1 for x10").arg(taken / previous, 0, 'f', 1) : QString());
             previous = taken;
         }
+    }
+
+    // The longest line the decoder takes, of every kind in both signs, repeated so that the pages
+    // merge and keep words as typed; and a line far beyond it, which is refused. Each in a fresh
+    // process, against one of a single fragment.
+    {
+        const QStringList words{u"b/G%1*"_s, u"-b/M%1"_s, u"t/p"_s, u"-t/w"_s, u"s/>"_s, u"m/%1"_s, u"r/51/0/%1"_s,
+                                u"x/%1"_s, u"q/C"_s, u"-d/W%1"_s, u"o/OBJ%1"_s, u"f/G4ABC/%1"_s, u"a/52/-1/51/%1"_s,
+                                u"-e/T2%1"_s, u"p/G%1"_s, u"g/BLN%1"_s};
+        QString longest = u"filter"_s;
+        for (int i = 0;; ++i) {
+            const QString &pattern = words.at(i % words.size());
+            const QString word = u' ' + (pattern.contains(u'%') ? pattern.arg(i) : pattern);
+            if (longest.size() + word.size() > kMaxDecodedLine)
+                break;
+            longest += word;
+        }
+        QTemporaryDir folder;
+        const auto measure = [&](const char *name, const QString &line) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            if (!file.open(QIODevice::WriteOnly) || file.write(line.toUtf8()) != line.toUtf8().size())
+                return StartFigures{};
+            file.close();
+            return measureChild({u"--decode"_s, file.fileName()}, 3);
+        };
+        const StartFigures single = measure("single", u"filter b/A"_s);
+        const StartFigures most = measure("longest", longest);
+        const StartFigures refused = measure("refused", QString(10 * 1024 * 1024, u'b'));
+        const auto above = [&](const StartFigures &figures) {
+            return QStringLiteral("peak memory %1 MiB, %2 MiB with a line of one fragment")
+                .arg(figures.kib / 1024.0, 0, 'f', 1)
+                .arg(single.kib / 1024.0, 0, 'f', 1);
+        };
+        row(qPrintable(u"decode the longest line, %1 words"_s.arg(longest.count(u' '))), ms(most.ms), above(most));
+        row("refuse a line of 10 MiB", ms(refused.ms), above(refused));
     }
 
     // No step matches a range beyond the circle of latitude, so all 60000 steps run.
