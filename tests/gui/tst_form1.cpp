@@ -184,7 +184,13 @@ void TestForm1::rebuildBringsItsPageToFront()
 void TestForm1::clearAll()
 {
     Workbench bench;
-    bench.form.decodeFilter(u"-b/A d/B o/c u/D e/E"_s);
+    bench.form.decodeFilter(u"-b/A d/B o/c u/D e/E b/F"_s);
+    // What was kept as typed is the user's to edit, and goes with everything else.
+    auto *kept = bench.find<QLineEdit>(u"kept_as_typed"_s);
+    QVERIFY(kept->isVisibleTo(&bench.form));
+    QTest::keyClicks(kept, u" -p/X"_s);
+    QCOMPARE(bench.form.filterLine(), u"filter -b/A d/B o/c u/D e/E b/F -p/X"_s);
+    QVERIFY(!bench.find<QLabel>(u"filter_check"_s)->text().startsWith(u"Decoded"_s));
     auto *tabs = bench.find<QTabWidget>(u"SSTab1"_s);
     tabs->setCurrentIndex(4);
     bench.find<QPushButton>(u"Command3"_s)->click();
@@ -197,6 +203,8 @@ void TestForm1::clearAll()
         QVERIFY(!bench.form.page(QChar(kind.letter))->excludeBox()->isChecked());
     }
     QCOMPARE(bench.find<QListWidget>(u"List2"_s)->count(), 0);
+    QCOMPARE(kept->text(), QString());
+    QVERIFY(!kept->isVisibleTo(&bench.form));
 }
 
 void TestForm1::clipboard_data()
