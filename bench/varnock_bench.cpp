@@ -226,9 +226,10 @@ int main(int argc, char *argv[])
     // merge and keep words as typed; and a line far beyond it, which is refused. Each in a fresh
     // process, against one of a single fragment.
     {
-        const QStringList words{u"b/G%1*"_s, u"-b/M%1"_s, u"t/p"_s, u"-t/w"_s, u"s/>"_s, u"m/%1"_s, u"r/51/0/%1"_s,
-                                u"x/%1"_s, u"q/C"_s, u"-d/W%1"_s, u"o/OBJ%1"_s, u"f/G4ABC/%1"_s, u"a/52/-1/51/%1"_s,
-                                u"-e/T2%1"_s, u"p/G%1"_s, u"g/BLN%1"_s};
+        const QStringList words{u"b/G%1*"_s,        u"-b/M%1"_s,  u"t/p"_s,       u"-t/w"_s,
+                                u"s/>"_s,           u"m/%1"_s,    u"r/51/0/%1"_s, u"x/%1"_s,
+                                u"q/C"_s,           u"-d/W%1"_s,  u"o/OBJ%1"_s,   u"f/G4ABC/%1"_s,
+                                u"a/52/-1/51/%1"_s, u"-e/T2%1"_s, u"p/G%1"_s,     u"g/BLN%1"_s};
         QString longest = u"filter"_s;
         for (int i = 0;; ++i) {
             const QString &pattern = words.at(i % words.size());

@@ -87,23 +87,23 @@ void TestFilterLine::decodePlan_data()
         << u"t/p t/w/G4ABC/20 T/W"_s << QStringList{u"t:t/pw"_s} << u"t/w/G4ABC/20"_s
         << u"Decoded 3 fragments; 1 kept as typed: t/w/G4ABC/20."_s;
     QTest::newRow("upper case") << u"B/G* R/51/0/10 t/PM -OS/X"_s
-                                << QStringList{u"b:b/G*"_s, u"r:r/51/0/10"_s, u"t:t/pm"_s, u"o:-os/X"_s}
-                                << QString() << u"Decoded 4 fragments."_s;
+                                << QStringList{u"b:b/G*"_s, u"r:r/51/0/10"_s, u"t:t/pm"_s, u"o:-os/X"_s} << QString()
+                                << u"Decoded 4 fragments."_s;
     QTest::newRow("analysis and strict objects stay apart")
         << u"q/C q/X/I q/R o/A os/B"_s << QStringList{u"q:q/CR"_s, u"o:o/A"_s} << u"q/X/I os/B"_s
         << u"Decoded 5 fragments; 2 kept as typed: q/X/I, os/B."_s;
-    QTest::newRow("not fragments") << u"filter x/1 -z/2 - --b/X b/A filter"_s << QStringList{u"b:b/A"_s}
-                                   << QString() << u"Decoded 1 fragment. Not a fragment: x/1, -z/2, -, --b/X."_s;
-    QTest::newRow("ignored alone goes to its page") << u"t/xyz b/"_s << QStringList{u"t:t/xyz"_s, u"b:b/"_s}
-                                                    << QString() << u"Decoded 2 fragments."_s;
+    QTest::newRow("not fragments") << u"filter x/1 -z/2 - --b/X b/A filter"_s << QStringList{u"b:b/A"_s} << QString()
+                                   << u"Decoded 1 fragment. Not a fragment: x/1, -z/2, -, --b/X."_s;
+    QTest::newRow("ignored alone goes to its page")
+        << u"t/xyz b/"_s << QStringList{u"t:t/xyz"_s, u"b:b/"_s} << QString() << u"Decoded 2 fragments."_s;
     QTest::newRow("ignored beside others is left out")
         << u"t/xyz t/p b/ b/A m"_s << QStringList{u"t:t/p"_s, u"b:b/A"_s, u"m:m"_s} << QString()
         << u"Decoded 3 fragments. Left out, as servers ignore them: t/xyz, b/."_s;
-    QTest::newRow("many fragments, whole") << u"f/abc1/50 -f/B/2 r/x a/1/2/3/4"_s
-                                           << QStringList{u"f:f/abc1/50 -f/B/2"_s, u"r:r/x"_s, u"a:a/1/2/3/4"_s}
-                                           << QString() << u"Decoded 4 fragments."_s;
-    QTest::newRow("split as servers split") << u"b/A\tb/B  d/X"_s << QStringList{u"b:b/A/B"_s, u"d:d/X"_s}
-                                            << QString() << u"Decoded 3 fragments."_s;
+    QTest::newRow("many fragments, whole")
+        << u"f/abc1/50 -f/B/2 r/x a/1/2/3/4"_s << QStringList{u"f:f/abc1/50 -f/B/2"_s, u"r:r/x"_s, u"a:a/1/2/3/4"_s}
+        << QString() << u"Decoded 4 fragments."_s;
+    QTest::newRow("split as servers split")
+        << u"b/A\tb/B  d/X"_s << QStringList{u"b:b/A/B"_s, u"d:d/X"_s} << QString() << u"Decoded 3 fragments."_s;
     QTest::newRow("long lists are named in part")
         << u"m/1 m/2 m/3 m/4 m/5 m/6 m/7 m/8"_s << QStringList{u"m:m/1"_s} << u"m/2 m/3 m/4 m/5 m/6 m/7 m/8"_s
         << u"Decoded 8 fragments; 7 kept as typed: m/2, m/3, m/4, m/5, m/6 and 2 more."_s;

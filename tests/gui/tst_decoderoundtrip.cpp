@@ -130,9 +130,11 @@ void TestDecodeRoundTrip::decodedLinePassesWhatTheTypedLinePassed()
             // Where nothing passes it, a fragment that measures from an unknown station must still
             // leave the packet open.
             if (was.passes != is.passes || (!was.passes && was.unknown != is.unknown))
-                QFAIL(qPrintable(u"%1\ndecoded to\n%2\n%3 the packet\n%4"_s.arg(
-                    typed, decoded, was.passes ? u"no longer passes"_s : is.passes ? u"now passes"_s : u"changes"_s,
-                    latin1(packet.line))));
+                QFAIL(qPrintable(u"%1\ndecoded to\n%2\n%3 the packet\n%4"_s.arg(typed, decoded,
+                                                                                was.passes      ? u"no longer passes"_s
+                                                                                    : is.passes ? u"now passes"_s
+                                                                                                : u"changes"_s,
+                                                                                latin1(packet.line))));
         }
     }
     qInfo("%lld of %lld lines changed in the decode and were compared on %lld packets", compared,

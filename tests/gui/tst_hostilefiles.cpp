@@ -68,10 +68,10 @@ void TestHostileFiles::startsWithAnyFiles_data()
     QTest::newRow("20 MB ini") << logonIni(junk, "b/G*") << good << u"filter b/G*"_s << 3 << false;
     QTest::newRow("ini with NUL bytes") << logonIni(QByteArray("[X]\0\0\r\n", 7), QByteArray("b/A\0B", 5)) << good
                                         << u"filter b/A\u0000B"_s << 3 << false;
-    QTest::newRow("ini in Latin-1 and broken UTF-8") << logonIni("[\xe9t\xe9]\r\n", "o/Caf\xe9 b/\xff\xfe") << good
-                                                     << u"filter b/"_s + QString::fromLocal8Bit("\xff\xfe")
-                                                            + u" o/Caf"_s + QString::fromLocal8Bit("\xe9")
-                                                     << 3 << false;
+    QTest::newRow("ini in Latin-1 and broken UTF-8")
+        << logonIni("[\xe9t\xe9]\r\n", "o/Caf\xe9 b/\xff\xfe") << good
+        << u"filter b/"_s + QString::fromLocal8Bit("\xff\xfe") + u" o/Caf"_s + QString::fromLocal8Bit("\xe9") << 3
+        << false;
     QByteArray megabyte = "b";
     while (megabyte.size() < 1024 * 1024)
         megabyte += "/C" + QByteArray::number(megabyte.size());

@@ -293,8 +293,8 @@ void TestListPages::decode_data()
     QTest::newRow("one empty entry") << u"b/"_s << QChar(u'b') << false << QStringList{QString()} << u"b/"_s;
     QTest::newRow("no upper-casing") << u"b/x//y"_s << QChar(u'b') << false << QStringList{u"x"_s, QString(), u"y"_s}
                                      << u"b/x//y"_s;
-    QTest::newRow("first sign holds the page") << u"-d/A/B d/C -D/E"_s << QChar(u'd') << true
-                                               << QStringList{u"A"_s, u"B"_s, u"E"_s} << u"-d/A/B/E"_s;
+    QTest::newRow("first sign holds the page")
+        << u"-d/A/B d/C -D/E"_s << QChar(u'd') << true << QStringList{u"A"_s, u"B"_s, u"E"_s} << u"-d/A/B/E"_s;
     QTest::newRow("ignored word beside others") << u"g/CQ* p -p/dl//DB b/X p"_s << QChar(u'p') << true
                                                 << QStringList{u"dl"_s, QString(), u"DB"_s} << u"-p/dl//DB"_s;
     QTest::newRow("excluded prefix") << u"g/CQ* -p/dl//DB b/X"_s << QChar(u'p') << true

@@ -329,9 +329,10 @@ void Form1::showFilterCheck()
     m_check->setText(summary);
     m_check->setToolTip(summary);
     QPalette colours = m_check->palette();
-    colours.setColor(QPalette::WindowText, check.anyIgnored() ? QColor(255, 160, 160)
-                                           : m_decodeSetAside ? QColor(255, 220, 130)
-                                                              : QColor(190, 255, 190));
+    colours.setColor(QPalette::WindowText,
+                     check.anyIgnored()     ? QColor(255, 160, 160)
+                         : m_decodeSetAside ? QColor(255, 220, 130)
+                                            : QColor(190, 255, 190));
     m_check->setPalette(colours);
     m_filterLine->setToolTip(explainFilterLine(line, symbolTable()).join(u'\n'));
 }

@@ -55,10 +55,9 @@ bool mergeable(const Fragment &first, const Fragment &next)
 QString mergedText(const QList<Fragment> &words)
 {
     const Fragment &first = words.first();
-    const QString kind = (first.exclusion ? QStringLiteral("-") : QString()) + first.pieces.first().toLower();
     if (words.size() == 1)
         return forThePage(first);
-    QStringList pieces{kind};
+    QStringList pieces{(first.exclusion ? QStringLiteral("-") : QString()) + first.pieces.first().toLower()};
     if (isListKind(first.kind)) {
         for (const Fragment &word : words)
             pieces += word.pieces.mid(1);
@@ -131,7 +130,9 @@ QString named(const QStringList &words)
     constexpr qsizetype shown = 5;
     if (words.size() <= shown + 1)
         return words.join(QStringLiteral(", "));
-    return QStringLiteral("%1 and %2 more").arg(words.first(shown).join(QStringLiteral(", "))).arg(words.size() - shown);
+    return QStringLiteral("%1 and %2 more")
+        .arg(words.first(shown).join(QStringLiteral(", ")))
+        .arg(words.size() - shown);
 }
 
 void inTypedOrder(QList<TypedWord> &words)
@@ -163,11 +164,7 @@ void planKind(DecodePlan &plan, QChar kind, const QList<TypedWord> &typed, const
 
     // A word servers ignore does nothing; alone of its kind it still goes to its page, where the
     // user can mend it.
-    QList<qsizetype> evaluated;
-    for (qsizetype i = 0; i < read.size(); ++i)
-        if (read[i].isEvaluated())
-            evaluated.append(i);
-    if (evaluated.isEmpty()) {
+    if (std::none_of(read.cbegin(), read.cend(), [](const Fragment &f) { return f.isEvaluated(); })) {
         share.typed = {typed.first()};
         share.words = {forThePage(read.first())};
         share.merged = share.words.first();
@@ -179,12 +176,14 @@ void planKind(DecodePlan &plan, QChar kind, const QList<TypedWord> &typed, const
     QList<Fragment> merging;
     QList<TypedWord> others;
     for (qsizetype i = 0; i < read.size(); ++i) {
-        if (!read[i].isEvaluated())
+        if (!read[i].isEvaluated()) {
             plan.leftOut.append(typed[i]);
-        else if (merging.isEmpty() || mergeable(merging.first(), read[i]))
-            merging.append(read[i]), share.typed.append(typed[i]);
-        else
+        } else if (merging.isEmpty() || mergeable(merging.first(), read[i])) {
+            merging.append(read[i]);
+            share.typed.append(typed[i]);
+        } else {
             others.append(typed[i]);
+        }
     }
     share.merged = mergedText(merging);
     // A merge the server would read otherwise (an entry past a limit, say) is not made.
@@ -287,9 +286,11 @@ QString decodeSummary(const DecodePlan &plan)
 {
     if (plan.refused())
         return QStringLiteral("This filter is %1 characters long; Varnock decodes filters of up to %2 characters.")
-            .arg(plan.refusedLength).arg(kMaxDecodedLine);
+            .arg(plan.refusedLength)
+            .arg(kMaxDecodedLine);
     const qsizetype decoded = plan.fragments - plan.leftOut.size();
-    QString text = decoded == 1 ? QStringLiteral("Decoded 1 fragment") : QStringLiteral("Decoded %1 fragments").arg(decoded);
+    QString text
+        = decoded == 1 ? QStringLiteral("Decoded 1 fragment") : QStringLiteral("Decoded %1 fragments").arg(decoded);
     if (!plan.kept.isEmpty())
         text += QStringLiteral("; %1 kept as typed: %2").arg(plan.kept.size()).arg(named(textsOf(plan.kept)));
     text += u'.';
