@@ -1,4 +1,5 @@
 #include "aprsis/core/serverlines.h"
+#include "base/core/linereader.h"
 
 #include <QTest>
 
@@ -105,28 +106,38 @@ void TestServerLines::splitsTheStream_data()
 {
     QTest::addColumn<QByteArrayList>("chunks");
     QTest::addColumn<QByteArrayList>("lines");
-    QTest::addColumn<int>("pending");
+    QTest::addColumn<int>("cut");
+    QTest::addColumn<int>("running"); ///< the length of the line not yet ended
 
-    QTest::newRow("CR LF") << QByteArrayList{"a\r\nb\r\n"} << QByteArrayList{"a", "b"} << 0;
-    QTest::newRow("LF only, split") << QByteArrayList{"ab", "c\nd"} << QByteArrayList{"abc"} << 1;
-    QTest::newRow("CR LF split between chunks") << QByteArrayList{"a\r", "\n"} << QByteArrayList{"a"} << 0;
-    QTest::newRow("NUL kept") << QByteArrayList{QByteArray("a\0b\n", 4)} << QByteArrayList{QByteArray("a\0b", 3)} << 0;
-    QTest::newRow("long line cut") << QByteArrayList{"0123456789", "0123", "45\nok\n"}
-                                   << QByteArrayList{"01234567", "ok"} << 0;
-    QTest::newRow("half a line never ended") << QByteArrayList{"0123456789", "0123456789"} << QByteArrayList() << 8;
+    QTest::newRow("CR LF") << QByteArrayList{"a\r\nb\r\n"} << QByteArrayList{"a", "b"} << 0 << 0;
+    QTest::newRow("LF only, split") << QByteArrayList{"ab", "c\nd"} << QByteArrayList{"abc"} << 0 << 1;
+    QTest::newRow("CR LF split between chunks") << QByteArrayList{"a\r", "\n"} << QByteArrayList{"a"} << 0 << 0;
+    QTest::newRow("lone CR ends a line") << QByteArrayList{"a\rb\n"} << QByteArrayList{"a", "b"} << 0 << 0;
+    QTest::newRow("line ends only") << QByteArrayList{QByteArray(1000, '\r'), QByteArray(1000, '\n')}
+                                    << QByteArrayList() << 0 << 0;
+    QTest::newRow("NUL and 8-bit kept") << QByteArrayList{QByteArray("a\0b\xe9\n", 5)}
+                                        << QByteArrayList{QByteArray("a\0b\xe9", 4)} << 0 << 0;
+    QTest::newRow("at the cap") << QByteArrayList{"0123", "4567\n"} << QByteArrayList{"01234567"} << 0 << 0;
+    QTest::newRow("long line dropped and counted") << QByteArrayList{"0123456789", "0123", "45\nok\n"}
+                                                   << QByteArrayList{"ok"} << 1 << 0;
+    QTest::newRow("long line in one chunk") << QByteArrayList{"012345678\nok\n"} << QByteArrayList{"ok"} << 1 << 0;
+    QTest::newRow("a line never ended") << QByteArrayList{"0123456789", "0123456789"} << QByteArrayList() << 0
+                                        << 20;
 }
 
 void TestServerLines::splitsTheStream()
 {
     QFETCH(QByteArrayList, chunks);
     QFETCH(QByteArrayList, lines);
-    QFETCH(int, pending);
-    LineSplitter splitter(8);
+    QFETCH(int, cut);
+    QFETCH(int, running);
+    LineReader reader(8);
     QByteArrayList split;
     for (const QByteArray &chunk : chunks)
-        split += splitter.feed(chunk);
+        reader.feed(chunk, [&](QByteArrayView line) { split.append(line.toByteArray()); });
     QCOMPARE(split, lines);
-    QCOMPARE(splitter.pending(), pending);
+    QCOMPARE(reader.cutLines(), cut);
+    QCOMPARE(reader.runningLength(), running);
 }
 
 void TestServerLines::waitsLongerAfterEachFailure()

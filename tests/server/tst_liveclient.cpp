@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 
@@ -26,6 +25,20 @@ private:
     AprscServer m_server;
 };
 
+namespace {
+
+LiveSession::Settings settings(const QString &host, quint16 port)
+{
+    LiveSession::Settings settings;
+    settings.host = host;
+    settings.port = port;
+    settings.call = u"N0CALL"_s;
+    settings.filterDelayMs = 0;
+    return settings;
+}
+
+} // namespace
+
 void TestLiveClient::initTestCase()
 {
     VARNOCK_START_APRSC(m_server);
@@ -41,7 +54,7 @@ void TestLiveClient::logsInAndChangesTheFilter()
             return std::any_of(lines.cbegin(), lines.cend(), [&](const ServerLine &l) { return l.kind == kind; });
         });
     };
-    client.open(u"127.0.0.1"_s, m_server.port(), u"N0CALL"_s, QString(), u"filter b/G* x/zz"_s);
+    client.open(settings(u"127.0.0.1"_s, m_server.port()), u"filter b/G* x/zz"_s);
     QVERIFY(waitFor(ServerLine::Kind::LogResp));
     QCOMPARE(lines.first().kind, ServerLine::Kind::Comment); // the greeting
     const auto refused = std::find_if(lines.cbegin(), lines.cend(),
@@ -53,13 +66,15 @@ void TestLiveClient::logsInAndChangesTheFilter()
     QVERIFY(!logresp.verified);
     QCOMPARE(logresp.server, u"TESTSRV"_s);
 
+    QVERIFY(waitFor(ServerLine::Kind::Filters));
+    QCOMPARE(client.session().filter().kept, QStringList{u"b/G*"_s});
+    QCOMPARE(client.session().filter().parseErrors, QStringList{u"x/zz"_s});
+
     lines.clear();
-    QString problem;
-    QVERIFY2(client.setFilter(u"filter p/DL r/51.5/-1/100"_s, &problem), qPrintable(problem));
+    client.setFilterLine(u"filter p/DL r/51.5/-1/100"_s);
     QVERIFY(waitFor(ServerLine::Kind::Filters));
     QCOMPARE(lines.last().fragments, (QStringList{u"p/DL"_s, u"r/51.5/-1/100"_s}));
-    QVERIFY(!client.setFilter(u"b/"_s + QString(600, u'A'), &problem));
-    QVERIFY(problem.contains(u"not sent"_s));
+    QCOMPARE(client.session().filter().sent, u"filter p/DL r/51.5/-1/100"_s);
 }
 
 void TestLiveClient::failuresAreSentences_data()
@@ -92,11 +107,13 @@ void TestLiveClient::failuresAreSentences()
         port = gone.serverPort();
     }
     AprsIsClient client;
-    QSignalSpy failed(&client, &AprsIsClient::failed);
-    client.open(host.isEmpty() ? u"127.0.0.1"_s : host, port, u"N0CALL"_s, QString(), u"b/G*"_s);
     // Generous: a machine without a name server may take a while to say a name is unknown.
-    QVERIFY(failed.wait(30000));
-    QCOMPARE(failed.first().first().toString(), sentence.contains(u"%1"_s) ? sentence.arg(port) : sentence);
+    LiveSession::Settings once = settings(host.isEmpty() ? u"127.0.0.1"_s : host, port);
+    once.reconnects = false;
+    once.answerMs = 30000;
+    client.open(once, u"b/G*"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!client.isActive(), 30000);
+    QCOMPARE(client.session().status(), sentence.contains(u"%1"_s) ? sentence.arg(port) : sentence);
 }
 
 void TestLiveClient::liveCommandPrintsWhatTheServerPasses()

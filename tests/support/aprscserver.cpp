@@ -264,8 +264,9 @@ QByteArrayList fullFeedCapture()
     QByteArrayList packets;
     if (!capture.open(QIODevice::ReadOnly))
         return packets;
+    CaptureReader reader(capture);
     QByteArray packet;
-    while (readCapturedPacket(capture, &packet))
+    while (reader.next(&packet))
         packets.append(packet);
     return packets;
 }

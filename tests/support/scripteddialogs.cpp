@@ -20,6 +20,12 @@ void ScriptedDialogs::tell(QWidget *parent, const QString &text)
     shownOverVisibleWindow.append(parent && parent->window()->isVisible());
 }
 
+bool ScriptedDialogs::confirm(QWidget *, const QString &question)
+{
+    confirmQuestions.append(question);
+    return confirmations.isEmpty() || confirmations.dequeue();
+}
+
 QString ScriptedDialogs::askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                                          const QString &)
 {

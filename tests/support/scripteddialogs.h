@@ -22,6 +22,8 @@ public:
 
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
+    /// Answered from confirmations(), OK when nothing is queued there; the question is kept.
+    bool confirm(QWidget *parent, const QString &question) override;
     /// The file boxes are answered from the same script as the input boxes, their titles kept as
     /// a question's prompt.
     QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
@@ -31,6 +33,8 @@ public:
     QList<Question> questions;
     QStringList messages;
     QList<bool> shownOverVisibleWindow; ///< for each message, whether its window was on screen
+    QStringList confirmQuestions;
+    QQueue<bool> confirmations; ///< the answers of the next questions
 
 private:
     QQueue<QString> m_answers;

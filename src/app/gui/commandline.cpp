@@ -4,6 +4,7 @@
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "aprsis/net/aprsisclient.h"
+#include "base/core/linereader.h"
 #include "base/gui/dialogs.h"
 #include "packets/core/filterengine.h"
 #include "uiview/core/uiviewlink.h"
@@ -15,6 +16,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 /// Dialogs and viewers nobody sees: the command line opens no window.
@@ -23,6 +26,7 @@ class SilentDialogs final : public Dialogs
 public:
     QString askText(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     void tell(QWidget *, const QString &) override { }
+    bool confirm(QWidget *, const QString &) override { return false; }
     QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString askOpenFileName(QWidget *, const QString &, const QString &) override { return {}; }
 };
@@ -39,79 +43,95 @@ public:
     std::unique_ptr<UiViewApplication> createApplication() override { return nullptr; }
 };
 
-QString lineFrom(const QString &argument)
+// No filter comes near this; a stream that goes on longer is not one.
+constexpr qint64 kMaxLineFromInput = 1 << 20;
+
+/// The LINE argument, or what standard input holds for "-"; nothing when the input is too long.
+std::optional<QString> lineFrom(const QString &argument)
 {
     if (argument != u"-")
         return argument;
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromLocal8Bit(input.readAll());
+        return QString();
+    QByteArray bytes;
+    char block[1 << 16];
+    qint64 got = 0;
+    while ((got = input.read(block, sizeof block)) > 0) {
+        if (bytes.size() + got > kMaxLineFromInput)
+            return std::nullopt;
+        bytes.append(block, got);
+    }
+    QString text = QString::fromLocal8Bit(bytes);
     while (text.endsWith(u'\n') || text.endsWith(u'\r'))
         text.chop(1);
     return text;
 }
 
-// Longer than a server takes to answer a login on any connection worth using.
-constexpr int kLoginWaitMs = 10000;
-
 /// Writes a packet byte for byte where the stream writes to a device, as text where it does not.
-void writeExactly(QTextStream &out, const QByteArray &line)
+/// False when the output is closed.
+bool writeExactly(QTextStream &out, const QByteArray &line)
 {
     if (QIODevice *device = out.device()) {
         out.flush();
-        device->write(line + '\n');
-    } else {
-        out << packetText(line) << '\n';
+        return device->write(line + '\n') == line.size() + 1;
     }
+    out << packetText(line) << '\n';
+    return true;
 }
 
 struct LiveRun
 {
     QString line;
-    QString host;
-    quint16 port = 0;
-    QString call;
-    QString passcode;
+    LiveSession::Settings settings;
     int seconds = 0; ///< 0: until interrupted
 };
 
 /// Prints what the server sends for the filter: packets on out, the server's own lines on err.
-/// 3 when the connection cannot be made, the login gets no answer or the connection is lost.
-int runLive(const LiveRun &run, QTextStream &out, QTextStream &err)
+/// 0 when it ran its time or its output was closed; 3, with the reason on err, when the connection
+/// cannot be made, the login gets no answer or the connection is lost.
+int runLive(LiveRun run, QTextStream &out, QTextStream &err)
 {
+#ifdef Q_OS_UNIX
+    // A closed output ends the run (a write then fails) instead of killing it.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    run.settings.reconnects = false;
     AprsIsClient client;
     QEventLoop loop;
-    int status = 0;
-    bool loggedIn = false;
-    const auto end = [&](int code) {
+    int status = -1;
+    const auto end = [&](int code, const QString &why = QString()) {
+        if (status >= 0)
+            return;
+        if (!why.isEmpty())
+            err << why << Qt::endl;
         status = code;
+        client.close();
         loop.quit();
     };
-    QObject::connect(&client, &AprsIsClient::packetReceived, &loop,
-                     [&](const QByteArray &line) { writeExactly(out, line); });
-    QObject::connect(&client, &AprsIsClient::serverLineReceived, &loop, [&](const ServerLine &line) {
-        err << line.text << Qt::endl;
-        loggedIn = loggedIn || line.kind == ServerLine::Kind::LogResp;
+    QObject::connect(&client, &AprsIsClient::packetsReceived, &loop, [&](const QList<QByteArray> &packets) {
+        for (const QByteArray &packet : packets) {
+            if (status >= 0 || !writeExactly(out, packet))
+                return end(0);
+        }
     });
-    QObject::connect(&client, &AprsIsClient::failed, &loop, [&](const QString &sentence) {
-        err << sentence << Qt::endl;
-        end(3);
+    QObject::connect(&client, &AprsIsClient::serverLineReceived, &loop,
+                     [&](const ServerLine &line) { err << line.text << Qt::endl; });
+    QObject::connect(&client, &AprsIsClient::changed, &loop, [&] {
+        if (!client.isActive())
+            end(3, client.session().status());
     });
-    QTimer::singleShot(kLoginWaitMs, &loop, [&] {
-        if (loggedIn)
-            return;
-        err << QStringLiteral("%1:%2 did not answer the login within %3 s")
-                   .arg(run.host)
-                   .arg(run.port)
-                   .arg(kLoginWaitMs / 1000)
-            << Qt::endl;
-        end(3);
-    });
-    if (run.seconds > 0)
-        QTimer::singleShot(run.seconds * 1000, &loop, [&] { end(loggedIn ? 0 : 3); });
-    client.open(run.host, run.port, run.call, run.passcode, run.line);
-    loop.exec();
+    if (run.seconds > 0) {
+        QTimer::singleShot(run.seconds * 1000, &loop, [&] {
+            if (client.session().state() == LiveSession::State::Connected)
+                end(0);
+            else
+                end(3, QStringLiteral("Not logged in after %1 s: %2").arg(run.seconds).arg(client.session().status()));
+        });
+    }
+    client.open(run.settings, run.line);
+    if (status < 0)
+        loop.exec();
     out.flush();
     return status;
 }
@@ -120,6 +140,9 @@ int runLive(const LiveRun &run, QTextStream &out, QTextStream &err)
 /// did on err. 1 when the capture cannot be read.
 int runMatch(const QString &line, const QString &call, const QString &path, QTextStream &out, QTextStream &err)
 {
+#ifdef Q_OS_UNIX
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QFile capture;
     const bool opened = path.isEmpty() || path == u"-" ? capture.open(stdin, QIODevice::ReadOnly)
                                                        : (capture.setFileName(path), capture.open(QIODevice::ReadOnly));
@@ -133,8 +156,9 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
     qint64 passed = 0;
     out.flush();
     QIODevice *device = out.device();
+    CaptureReader reader(capture);
     QByteArray packet;
-    while (readCapturedPacket(capture, &packet)) {
+    while (reader.next(&packet)) {
         const FilterEngine::Verdict verdict = engine.match(readPacket(packet));
         ++packets;
         passed += verdict.passes;
@@ -143,10 +167,11 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
         const QByteArray row = (verdict.passes ? "pass\t" : "drop\t")
             + (verdict.fragment >= 0 ? engine.fragments().at(verdict.fragment).toLatin1() : QByteArray()) + '\t'
             + packet + '\n';
-        if (device)
-            device->write(row);
-        else
+        if (!device) {
             out << packetText(row);
+        } else if (device->write(row) != row.size()) {
+            break; // the output was closed
+        }
     }
     for (qsizetype i = 0; i < engine.fragments().size(); ++i) {
         const QString &fragment = engine.fragments().at(i);
@@ -156,6 +181,13 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
             err << fragment << ": " << decided[i] << (fragment.startsWith(u'-') ? " removed" : " passed") << '\n';
     }
     err << packets << " packets, " << passed << " passed" << Qt::endl;
+    if (reader.cutLines() > 0)
+        err << reader.cutLines() << " lines longer than " << LineReader::kMaxLineLength
+            << " bytes were skipped: no server sends such a line." << Qt::endl;
+    if (!reader.problem().isEmpty()) {
+        err << QStringLiteral("Reading stopped: %1").arg(reader.problem()) << Qt::endl;
+        return 1;
+    }
     return 0;
 }
 
@@ -244,24 +276,36 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
         return usageError(QStringLiteral("--server, --passcode and --seconds go with --live."));
     if (parser.isSet(call) && forms.first() != &live && forms.first() != &match)
         return usageError(QStringLiteral("--call goes with --live and --match."));
-    const QString line = lineFrom(parser.value(*forms.first()));
+    const std::optional<QString> given = lineFrom(parser.value(*forms.first()));
+    if (!given) {
+        err << QStringLiteral("varnock: standard input holds more than %1 bytes; no filter line is that long.")
+                   .arg(kMaxLineFromInput)
+            << Qt::endl;
+        return 2;
+    }
+    const QString &line = *given;
 
+    const QString callsign = parser.value(call).trimmed().toUpper();
+    if (!callsign.isEmpty() && !isLoginCallsign(callsign))
+        return usageError(QStringLiteral("\"%1\" is not a callsign a server takes at login: letters and digits, an "
+                                         "SSID such as -9, 9 characters at most.")
+                              .arg(parser.value(call)));
     if (forms.first() == &match)
-        return runMatch(line, parser.value(call).trimmed(), files.value(0), out, err);
+        return runMatch(line, callsign, files.value(0), out, err);
 
     if (forms.first() == &live) {
         LiveRun run;
         run.line = line;
-        run.call = parser.value(call).trimmed();
-        run.passcode = parser.value(passcode).trimmed();
-        if (!AprsIsClient::splitServer(parser.value(server), &run.host, &run.port))
+        run.settings.call = callsign;
+        run.settings.passcode = parser.value(passcode).trimmed();
+        if (!AprsIsClient::splitServer(parser.value(server), &run.settings.host, &run.settings.port))
             return usageError(QStringLiteral("--live needs --server HOST:PORT."));
-        if (run.call.isEmpty())
+        if (run.settings.call.isEmpty())
             return usageError(QStringLiteral("--live needs --call with your callsign."));
         bool ok = true;
         if (parser.isSet(seconds) && ((run.seconds = parser.value(seconds).toInt(&ok)) <= 0 || !ok))
             return usageError(QStringLiteral("--seconds needs a whole number above 0."));
-        if (!run.passcode.isEmpty() && (run.passcode.toInt(&ok), !ok))
+        if (!run.settings.passcode.isEmpty() && (run.settings.passcode.toInt(&ok), !ok))
             return usageError(QStringLiteral("--passcode needs a number."));
         return runLive(run, out, err);
     }

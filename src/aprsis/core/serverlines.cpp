@@ -61,6 +61,12 @@ ServerLine readServerLine(const QByteArray &line)
     return result;
 }
 
+bool isLoginCallsign(const QString &call)
+{
+    static const QRegularExpression form(QStringLiteral("^[A-Z0-9]+(-[A-Z0-9]{1,2})?$"));
+    return call.size() <= 9 && form.match(call).hasMatch();
+}
+
 QByteArray loginLine(const QString &call, const QString &passcode, const QString &filterLine)
 {
     const QStringList fragments = serverFragments(filterLine);
@@ -88,29 +94,6 @@ std::optional<QByteArray> filterCommand(const QString &filterLine, QString *prob
 int reconnectDelaySeconds(int attempt)
 {
     return std::min(60, 1 << std::clamp(attempt, 0, 6));
-}
-
-QList<QByteArray> LineSplitter::feed(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype from = 0;
-    while (from < bytes.size()) {
-        const qsizetype end = bytes.indexOf('\n', from);
-        const qsizetype stop = end < 0 ? bytes.size() : end;
-        if (!m_skipping) {
-            m_partial += QByteArrayView(bytes).sliced(from, std::min(stop - from, m_maxLength - m_partial.size()));
-            if (m_partial.size() >= m_maxLength && end < 0)
-                m_skipping = true; // the line is full: keep what it has, drop the rest of it
-        }
-        if (end < 0)
-            break;
-        if (m_partial.endsWith('\r'))
-            m_partial.chop(1);
-        lines.append(std::exchange(m_partial, {}));
-        m_skipping = false;
-        from = end + 1;
-    }
-    return lines;
 }
 
 void PacketRate::forget(qint64 second)

@@ -32,6 +32,9 @@ ServerLine readServerLine(const QByteArray &line);
 /// Packets are bytes: shown as UTF-8 where they are valid UTF-8, byte for byte as Latin-1 otherwise.
 QString packetText(const QByteArray &line);
 
+/// A callsign as servers take it at login: letters and digits, an SSID after a dash, 9 at most.
+bool isLoginCallsign(const QString &call);
+
 /// The login line of a read-only connection; the filter goes last, as servers require. An empty
 /// passcode logs in with -1. The filter line may be given with or without its word "filter".
 QByteArray loginLine(const QString &call, const QString &passcode, const QString &filterLine);
@@ -58,24 +61,4 @@ private:
 
     std::array<int, 60> m_perSecond{};
     qint64 m_lastSecond = -1;
-};
-
-/// Splits a byte stream into lines at LF (a CR before it dropped). A line longer than maxLength is
-/// cut there and the rest of it skipped, so that a peer that never ends a line cannot grow memory.
-class LineSplitter
-{
-public:
-    explicit LineSplitter(qsizetype maxLength = 4096)
-        : m_maxLength(maxLength)
-    { }
-
-    /// Adds bytes and returns the lines they complete.
-    QList<QByteArray> feed(const QByteArray &bytes);
-    /// The bytes of a line not yet ended.
-    qsizetype pending() const { return m_partial.size(); }
-
-private:
-    qsizetype m_maxLength;
-    QByteArray m_partial;
-    bool m_skipping = false;
 };

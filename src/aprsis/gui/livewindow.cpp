@@ -5,22 +5,28 @@
 #include "base/core/filterline.h"
 #include "base/gui/dialogs.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QSettings>
 #include <QSplitter>
 #include <QTableView>
-#include <QTemporaryFile>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -42,20 +48,6 @@ Widget *named(Widget *widget, const char *name)
     return widget;
 }
 
-/// A callsign as servers take it at login: letters and digits, an SSID after a dash, 9 at most.
-bool isCallsign(const QString &call)
-{
-    static const QRegularExpression form(QStringLiteral("^[A-Z0-9]+(-[A-Z0-9]{1,2})?$"));
-    return call.size() <= 9 && form.match(call).hasMatch();
-}
-
-QString durationText(int msecs)
-{
-    if (msecs % 60000 == 0)
-        return msecs == 60000 ? QStringLiteral("a minute") : QStringLiteral("%1 minutes").arg(msecs / 60000);
-    return QStringLiteral("%1 s").arg(msecs / 1000.0);
-}
-
 } // namespace
 
 LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
@@ -75,12 +67,12 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     , m_pause(named(new QPushButton(QStringLiteral("Pause"), this), "live_pause"))
     , m_save(named(new QPushButton(QStringLiteral("Save..."), this), "live_save"))
     , m_analyse(named(new QPushButton(QStringLiteral("Analyse a capture..."), this), "live_analyse"))
+    , m_progress(named(new QProgressBar(this), "live_progress"))
+    , m_cancel(named(new QPushButton(QStringLiteral("Cancel"), this), "live_cancel"))
     , m_rate(named(new QLabel(this), "live_rate"))
     , m_table(named(new QTableView(this), "live_packets"))
-    , m_filterDelay(new QTimer(this))
-    , m_reconnect(new QTimer(this))
-    , m_silence(new QTimer(this))
     , m_flush(new QTimer(this))
+    , m_recordingLimit(userSettings().value(QStringLiteral("live/recordingLimitMiB"), 1024).toLongLong() << 20)
 {
     setObjectName(QStringLiteral("live_window"));
     setWindowTitle(QStringLiteral("Live Traffic"));
@@ -126,7 +118,8 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     const int digit = fontMetrics().horizontalAdvance(u'0');
-    const int widths[] = {8, 12, 10, 8, 14, 14, 17, 6};
+    // Narrow enough that the text, the last column, has the rest of the width.
+    const int widths[] = {8, 10, 9, 8, 12, 10, 16, 5};
     for (int column = 0; column < int(std::size(widths)); ++column)
         m_table->setColumnWidth(column, widths[column] * digit + 12);
 
@@ -157,6 +150,8 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     tools->addWidget(m_pause);
     tools->addWidget(m_save);
     tools->addWidget(m_analyse);
+    tools->addWidget(m_progress, 1);
+    tools->addWidget(m_cancel);
     tools->addWidget(m_rate, 1, Qt::AlignRight);
     tableColumn->addLayout(tools);
     tableColumn->addWidget(m_table, 1);
@@ -165,7 +160,7 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     splitter->addWidget(fragmentSide);
     splitter->addWidget(tableSide);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({330, 870});
+    splitter->setSizes({300, 900});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(connection);
@@ -173,53 +168,67 @@ LiveWindow::LiveWindow(Dialogs &dialogs, QWidget *parent)
     layout->addWidget(splitter, 1);
     resize(1200, 600);
 
-    m_filterDelay->setSingleShot(true);
-    m_filterDelay->setInterval(1000);
-    m_reconnect->setSingleShot(true);
-    m_silence->setSingleShot(true);
+    m_progress->hide();
+    m_cancel->hide();
     m_flush->setInterval(100); // the table follows at most ten times a second
+
+    auto *copy = new QAction(QStringLiteral("Copy"), m_table);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_table->addAction(copy);
+    m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(copy, &QAction::triggered, this, &LiveWindow::copyRows);
 
     connect(m_connect, &QPushButton::clicked, this, &LiveWindow::toggleConnection);
     for (QLineEdit *box : {m_server, m_call, m_passcode})
         connect(box, &QLineEdit::returnPressed, this, [this] {
-            if (!m_active)
+            if (!isActive())
                 toggleConnection();
         });
     connect(m_rememberPasscode, &QCheckBox::toggled, this, &LiveWindow::rememberSettings);
     connect(m_search, &QLineEdit::textChanged, m_model, &LivePacketModel::setSearch);
     connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
+        m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
         if (!paused)
             flushPackets();
     });
     connect(m_save, &QPushButton::clicked, this, &LiveWindow::saveReceived);
     connect(m_analyse, &QPushButton::clicked, this, &LiveWindow::analyseCapture);
-    connect(m_filterDelay, &QTimer::timeout, this, &LiveWindow::sendFilter);
-    connect(m_reconnect, &QTimer::timeout, this, [this] {
-        m_state = QStringLiteral("Reconnecting to %1:%2...").arg(m_host).arg(m_port);
-        startConnection();
-    });
-    connect(m_silence, &QTimer::timeout, this, [this] {
-        reconnectLater(QStringLiteral("No traffic from the server for %1").arg(durationText(m_silenceLimit)));
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        if (m_cancelAnalysis)
+            *m_cancelAnalysis = true;
     });
     connect(m_flush, &QTimer::timeout, this, &LiveWindow::flushPackets);
-    connect(m_client, &AprsIsClient::packetReceived, this, &LiveWindow::takePacket);
-    connect(m_client, &AprsIsClient::serverLineReceived, this, &LiveWindow::takeServerLine);
-    connect(m_client, &AprsIsClient::failed, this, [this](const QString &sentence) {
-        if (m_active)
-            reconnectLater(sentence);
-    });
+    connect(m_client, &AprsIsClient::packetsReceived, this, &LiveWindow::takePackets);
+    connect(m_client, &AprsIsClient::changed, this, &LiveWindow::showSession);
 
-    m_state = QStringLiteral("Not connected.");
     showStatus();
     showRate();
     showFragments(m_filterLine, FragmentState::NotSent);
 }
 
-LiveWindow::~LiveWindow() = default;
+LiveWindow::~LiveWindow()
+{
+    if (m_analysis) {
+        *m_cancelAnalysis = true;
+        m_analysis->wait();
+    }
+}
+
+bool LiveWindow::isActive() const
+{
+    return m_client->isActive();
+}
 
 void LiveWindow::setSilenceLimit(int msecs)
 {
     m_silenceLimit = msecs;
+    m_answerLimit = msecs;
+}
+
+void LiveWindow::setRecordingLimit(qint64 bytes)
+{
+    m_recordingLimit = bytes;
 }
 
 void LiveWindow::setFilterLine(const QString &line)
@@ -227,188 +236,174 @@ void LiveWindow::setFilterLine(const QString &line)
     if (line == m_filterLine)
         return;
     m_filterLine = line;
-    if (m_active && m_client->isOpen())
-        m_filterDelay->start();
-    else if (!m_active)
+    m_client->setFilterLine(line);
+    if (!isActive() && !m_showsAnalysis)
         showFragments(line, FragmentState::NotSent);
 }
 
 void LiveWindow::closeEvent(QCloseEvent *event)
 {
     // A connection nobody looks at only costs the server and the user's line.
-    if (m_active)
-        stopConnection(QStringLiteral("Disconnected."));
+    if (isActive())
+        m_client->close();
+    if (m_cancelAnalysis)
+        *m_cancelAnalysis = true;
     event->accept();
+}
+
+bool LiveWindow::mayReplaceTable()
+{
+    if (!m_showsAnalysis)
+        return true;
+    return m_dialogs.confirm(this, QStringLiteral("The table shows the analysis of %1. Replace it?")
+                                       .arg(QDir::toNativeSeparators(m_analysedPath)));
 }
 
 void LiveWindow::toggleConnection()
 {
-    if (m_active) {
-        stopConnection(QStringLiteral("Disconnected."));
+    if (isActive()) {
+        m_client->close();
         return;
     }
-    if (!AprsIsClient::splitServer(m_server->text(), &m_host, &m_port)) {
-        m_state = QStringLiteral("Write the server as HOST:PORT, for example %1.").arg(kDefaultServer);
+    LiveSession::Settings settings;
+    if (!AprsIsClient::splitServer(m_server->text(), &settings.host, &settings.port)) {
+        m_note = QStringLiteral("Write the server as HOST:PORT, for example %1.").arg(kDefaultServer);
         showStatus();
         return;
     }
     if (m_call->text().trimmed().isEmpty())
         m_call->setText(m_dialogs.askText(this, QStringLiteral("Enter your callsign"), windowTitle(), QString()));
-    const QString call = m_call->text().trimmed().toUpper();
-    if (call.isEmpty()) {
-        m_state = QStringLiteral("A callsign is needed to log in.");
+    settings.call = m_call->text().trimmed().toUpper();
+    if (settings.call.isEmpty()) {
+        m_note = QStringLiteral("A callsign is needed to log in.");
         showStatus();
         return;
     }
-    if (!isCallsign(call)) {
-        m_state = QStringLiteral("\"%1\" is not a callsign: letters and digits, an SSID such as -9, "
-                                 "9 characters at most.")
-                      .arg(call);
+    if (!isLoginCallsign(settings.call)) {
+        m_note = QStringLiteral("\"%1\" is not a callsign: letters and digits, an SSID such as -9, "
+                                "9 characters at most.")
+                     .arg(settings.call);
         showStatus();
         return;
     }
-    m_call->setText(call);
+    if (!mayReplaceTable())
+        return;
+    m_call->setText(settings.call);
     rememberSettings();
+    settings.passcode = m_passcode->text();
+    settings.silenceMs = m_silenceLimit;
+    settings.answerMs = m_answerLimit;
 
-    m_active = true;
-    m_analysed = false;
-    m_analyse->setEnabled(false);
-    m_attempt = 0;
+    m_note.clear();
+    m_showsAnalysis = false;
     m_count = 0;
+    m_dropped = 0;
     m_perMinute = PacketRate();
     m_pending.clear();
     m_held.clear();
     m_model->clear();
-    m_engine = std::make_unique<FilterEngine>(m_filterLine, call.toLatin1());
-    m_received = std::make_unique<QTemporaryFile>();
-    if (!m_received->open())
-        m_received.reset();
-    m_connect->setText(QStringLiteral("Disconnect"));
-    m_state = QStringLiteral("Connecting to %1:%2...").arg(m_host).arg(m_port);
+    m_tally.reset(m_filterLine, settings.call.toLatin1());
+    m_tallyLine = m_filterLine;
+    m_model->setCentre(FilterEngine::firstRangeCentre(m_filterLine));
+    m_recording = std::make_unique<Recording>(m_recordingLimit);
     m_flush->start();
-    startConnection();
+    m_client->open(settings, m_filterLine);
 }
 
-void LiveWindow::startConnection()
+void LiveWindow::showSession()
 {
-    m_greeting.clear();
-    m_comment.clear();
-    m_sentLine = m_filterLine;
-    m_client->open(m_host, m_port, m_call->text(), m_passcode->text(), m_sentLine);
-    m_engine->setLine(m_sentLine);
-    resetTally();
-    showFragments(m_sentLine, FragmentState::Sent);
-    m_model->setCentre(FilterEngine::firstRangeCentre(m_sentLine));
-    m_silence->start(m_silenceLimit);
+    const bool active = isActive();
+    m_connect->setText(active ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    m_analyse->setEnabled(!active && !m_analysis);
+    if (!active) {
+        m_flush->stop();
+        while (!m_pending.isEmpty())
+            readPending();
+        flushPackets();
+        if (!m_showsAnalysis)
+            showFragments(m_filterLine, FragmentState::NotSent);
+    } else {
+        showServerView();
+    }
     showStatus();
 }
 
-void LiveWindow::stopConnection(const QString &status)
+void LiveWindow::showServerView()
 {
-    m_active = false;
-    m_client->close();
-    m_filterDelay->stop();
-    m_reconnect->stop();
-    m_silence->stop();
-    m_flush->stop();
-    while (!m_pending.isEmpty())
-        readPending();
-    flushPackets();
-    m_connect->setText(QStringLiteral("Connect"));
-    m_analyse->setEnabled(true);
-    m_state = status;
-    m_comment.clear();
-    showStatus();
-}
-
-void LiveWindow::reconnectLater(const QString &reason)
-{
-    m_client->close();
-    m_silence->stop();
-    const int seconds = reconnectDelaySeconds(m_attempt++);
-    m_state = QStringLiteral("%1. Reconnecting in %2 s...").arg(reason).arg(seconds);
-    m_reconnect->start(seconds * 1000);
-    showStatus();
-}
-
-void LiveWindow::sendFilter()
-{
-    QString problem;
-    if (!m_client->setFilter(m_filterLine, &problem)) {
-        m_comment = problem;
-        showFragments(m_filterLine, FragmentState::NotSent);
-        showStatus();
+    const LiveSession::FilterView &view = m_client->session().filter();
+    if (view.sent.isNull())
         return;
-    }
+    // The tally evaluates what the server applies: the line sent, then what it says it keeps.
     // Packets still in flight were sent for the old line; they count for the new one.
-    while (!m_pending.isEmpty())
-        readPending();
-    flushPackets();
-    m_sentLine = m_filterLine;
-    m_engine->setLine(m_sentLine);
-    resetTally();
-    showFragments(m_sentLine, FragmentState::Sent);
-    m_model->setCentre(FilterEngine::firstRangeCentre(m_sentLine));
-}
-
-void LiveWindow::takePacket(const QByteArray &line)
-{
-    m_silence->start(m_silenceLimit);
-    ++m_count;
-    m_perMinute.count(QDateTime::currentMSecsSinceEpoch());
-    if (m_received)
-        m_received->write(line + "\r\n");
-    // Read a tenth of a second later, all at once: the engine and the tally see every packet.
-    m_pending.append(line);
-}
-
-void LiveWindow::takeServerLine(const ServerLine &line)
-{
-    m_silence->start(m_silenceLimit);
-    switch (line.kind) {
-    case ServerLine::Kind::LogResp:
-        m_attempt = 0;
-        m_state = QStringLiteral("Logged in as %1 (%2) on server %3")
-                      .arg(line.call, line.verified ? QStringLiteral("verified") : QStringLiteral("unverified"),
-                           line.server);
-        m_comment = m_greeting;
-        // What the server made of the login's filter shows only when asked.
-        m_client->askFilter();
-        break;
-    case ServerLine::Kind::ParseErrors:
-        markFragments(line.fragments, FragmentState::ParseError);
-        break;
-    case ServerLine::Kind::Filters:
-        markUnkept(line.fragments);
-        break;
-    case ServerLine::Kind::Comment:
-    case ServerLine::Kind::Packet:
-        m_comment = line.text.mid(line.text.startsWith(QLatin1String("# ")) ? 2 : 1);
-        if (m_greeting.isEmpty())
-            m_greeting = m_comment;
-        break;
+    const QString applied = view.keptKnown ? view.kept.join(u' ') : view.sent;
+    if (applied != m_tallyLine) {
+        while (!m_pending.isEmpty())
+            readPending();
+        flushPackets();
+        m_tally.follow(applied);
+        m_tallyLine = applied;
+        m_model->setCentre(FilterEngine::firstRangeCentre(view.sent));
     }
-    showStatus();
+    showFragments(view.sent, FragmentState::Sent);
+    if (!view.parseErrors.isEmpty())
+        markFragments(view.parseErrors, FragmentState::ParseError);
+    QString text = QStringLiteral("Sent: %1").arg(view.sent);
+    if (view.keptKnown) {
+        QStringList unkept;
+        for (const QString &fragment : serverFragments(view.sent))
+            if (!view.kept.contains(fragment))
+                unkept.append(fragment);
+        markFragments(view.kept, FragmentState::Kept);
+        if (!unkept.isEmpty())
+            markFragments(unkept, FragmentState::NotKept);
+        text += QStringLiteral("\nThe server keeps: %1")
+                    .arg(view.kept.isEmpty() ? QStringLiteral("its default") : view.kept.join(u' '));
+    }
+    if (!view.unsent.isEmpty())
+        text += QStringLiteral("\nNot sent: %1\n%2").arg(view.unsent, view.problem);
+    m_sent->setText(text);
+    showTally();
+}
+
+void LiveWindow::takePackets(const QList<QByteArray> &packets)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    m_count += packets.size();
+    m_perMinute.count(now, int(packets.size()));
+    for (const QByteArray &packet : packets) {
+        if (m_recording && !m_recording->add(packet) && m_note.isEmpty()) {
+            m_note = m_recording->problem();
+            showStatus();
+        }
+    }
+    // Read a tenth of a second later, all at once: the engine and the tally see every packet the
+    // window can keep up with; beyond that the oldest waiting are dropped and counted.
+    m_pending += packets;
+    if (m_pending.size() > kMaxPending) {
+        const qsizetype over = m_pending.size() - kMaxPending;
+        m_pending.remove(0, over);
+        m_dropped += over;
+    }
 }
 
 void LiveWindow::readPending()
 {
     m_readScheduled = false;
-    if (m_pending.isEmpty() || !m_engine)
+    if (m_pending.isEmpty())
         return;
-    // Every packet is read and evaluated, so that the engine learns every position and the tally
-    // counts everything; only the newest the table can keep are kept. A flood is read in slices,
-    // so that the window answers in between.
+    // Only the newest the table can keep are kept. A flood is read in slices, so that the window
+    // answers in between.
     QElapsedTimer slice;
     slice.start();
     const QTime now = QTime::currentTime();
+    const qint64 clock = QDateTime::currentMSecsSinceEpoch();
     const qsizetype firstKept = m_pending.size() - LivePacketModel::kKeptPackets;
     qsizetype done = 0;
     for (; done < m_pending.size(); ++done) {
         if ((done & 255) == 255 && slice.elapsed() >= kReadSliceMs)
             break;
         AprsPacket packet = readPacket(m_pending[done]);
-        QString fragment = broughtBy(packet);
+        QString fragment = m_tally.count(packet, clock);
         if (done >= firstKept)
             m_held.append({now, std::move(packet), std::move(fragment)});
     }
@@ -433,34 +428,14 @@ void LiveWindow::flushPackets()
     showTally();
 }
 
-QString LiveWindow::broughtBy(const AprsPacket &packet)
-{
-    const FilterEngine::Verdict verdict = m_engine->match(packet);
-    // A packet the server sent that the engine would not have passed: the server knew something
-    // the engine does not (a position from before the connection, its own default passes).
-    const QString fragment = verdict.passes ? m_engine->fragments().at(verdict.fragment) : QStringLiteral("server");
-    Tally &tally = m_tally[fragment];
-    ++tally.packets;
-    tally.perMinute.count(QDateTime::currentMSecsSinceEpoch());
-    ++m_tallied;
-    return fragment;
-}
-
-void LiveWindow::resetTally()
-{
-    m_tally.clear();
-    m_tallied = 0;
-}
-
 void LiveWindow::showTally()
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const auto fill = [&](QTreeWidgetItem *item, const Tally &tally) {
-        item->setText(2, QString::number(tally.packets));
-        item->setText(3, m_analysed ? QStringLiteral("-") : QString::number(tally.perMinute.perMinute(now)));
-        item->setText(4,
-                      m_tallied == 0 ? QString()
-                                     : QStringLiteral("%1%").arg(100.0 * tally.packets / m_tallied, 0, 'f', 1));
+    const qint64 total = m_tally.total();
+    const auto fill = [&](QTreeWidgetItem *item, const TrafficTally::Count &count) {
+        item->setText(2, QString::number(count.packets));
+        item->setText(3, m_showsAnalysis ? QStringLiteral("-") : QString::number(count.perMinute.perMinute(now)));
+        item->setText(4, total == 0 ? QString() : QStringLiteral("%1%").arg(100.0 * count.packets / total, 0, 'f', 1));
         for (int column = 2; column < 5; ++column)
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     };
@@ -470,10 +445,9 @@ void LiveWindow::showTally()
         if (item->data(0, Qt::UserRole + 1).toBool())
             serverRow = item;
         else
-            fill(item, m_tally.value(item->text(0)));
+            fill(item, m_tally.countOf(item->text(0)));
     }
-    const auto server = m_tally.constFind(QStringLiteral("server"));
-    if (server == m_tally.cend())
+    if (!m_tally.hasCount(TrafficTally::kByTheServer))
         return;
     if (!serverRow) {
         serverRow = new QTreeWidgetItem(m_fragments, {QStringLiteral("(by the server)")});
@@ -482,63 +456,123 @@ void LiveWindow::showTally()
                               QStringLiteral("Packets the server sent that no fragment explains here: it knew a "
                                              "position Varnock has not seen, or passed them by its own rules."));
     }
-    fill(serverRow, *server);
+    fill(serverRow, m_tally.countOf(TrafficTally::kByTheServer));
 }
 
 void LiveWindow::analyseCapture()
 {
-    if (m_active)
+    if (isActive() || m_analysis)
         return;
     const QString path = m_dialogs.askOpenFileName(this, QStringLiteral("Analyse a Capture"),
                                                    QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
-    QFile capture(path);
-    if (!capture.open(QIODevice::ReadOnly)) {
-        m_state = QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), capture.errorString());
-        m_comment.clear();
+    auto capture = std::make_shared<QFile>(path);
+    if (!capture->open(QIODevice::ReadOnly)) {
+        m_note = QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), capture->errorString());
         showStatus();
         return;
     }
+    if ((m_count > 0 || m_showsAnalysis) && !m_dialogs.confirm(this, QStringLiteral("Analysing %1 replaces what the "
+                                                                                      "table shows. Go on?")
+                                                                        .arg(QDir::toNativeSeparators(path))))
+        return;
     // The capture is evaluated as the current line would be: only what it passes comes to the table.
-    m_analysed = true;
+    m_analysedPath = path;
+    m_showsAnalysis = true;
+    m_count = 0;
+    m_dropped = 0;
+    m_perMinute = PacketRate();
     m_model->clear();
     m_held.clear();
-    m_engine = std::make_unique<FilterEngine>(m_filterLine, m_call->text().trimmed().toUpper().toLatin1());
-    resetTally();
+    m_tally.reset(m_filterLine, QByteArray());
+    m_tallyLine = m_filterLine;
     showFragments(m_filterLine, FragmentState::NotSent);
     m_sent->setText(QStringLiteral("Analysed with: %1").arg(m_filterLine));
     m_model->setCentre(FilterEngine::firstRangeCentre(m_filterLine));
-    qint64 read = 0;
+    m_note = QStringLiteral("Analysing %1...").arg(QDir::toNativeSeparators(path));
+    m_rate->clear();
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(0);
+    m_progress->setFormat(QString());
+    m_progress->show();
+    m_cancel->show();
+    m_analyse->setEnabled(false);
+    m_connect->setEnabled(false);
+    showStatus();
+
+    // Read on a thread of its own, streaming: the window stays responsive and memory stays flat.
+    m_cancelAnalysis = std::make_shared<std::atomic<bool>>(false);
+    const auto cancel = m_cancelAnalysis;
+    const QString line = m_filterLine;
+    const QByteArray call = m_call->text().trimmed().toUpper().toLatin1();
+    QPointer<LiveWindow> self(this);
+    m_analysis = QThread::create([=] {
+        const CaptureAnalysis result = ::analyseCapture(
+            *capture, line, call, LivePacketModel::kKeptPackets,
+            [&](const CaptureProgress &progress) {
+                QMetaObject::invokeMethod(self, [self, progress] {
+                    if (self)
+                        self->showAnalysisProgress(progress);
+                });
+            },
+            *cancel);
+        QMetaObject::invokeMethod(self, [self, result] {
+            if (self)
+                self->finishAnalysis(result);
+        });
+    });
+    m_analysis->start();
+}
+
+void LiveWindow::showAnalysisProgress(const CaptureProgress &progress)
+{
+    if (progress.size > 0)
+        m_progress->setValue(int(1000 * progress.bytes / progress.size));
+    else
+        m_progress->setRange(0, 0);
+    QString text = QStringLiteral("%1 packets, %2 per second").arg(progress.packets).arg(qRound64(progress.perSecond));
+    if (progress.msecsLeft >= 0)
+        text += QStringLiteral(", %1 s left").arg((progress.msecsLeft + 999) / 1000);
+    m_rate->setText(text);
+}
+
+void LiveWindow::finishAnalysis(const CaptureAnalysis &result)
+{
+    m_analysis->wait();
+    delete m_analysis;
+    m_analysis = nullptr;
+    m_cancelAnalysis.reset();
+    m_progress->hide();
+    m_cancel->hide();
+    m_connect->setEnabled(true);
+    m_analyse->setEnabled(true);
+
     QList<LiveRow> rows;
-    QByteArray line;
-    while (readCapturedPacket(capture, &line)) {
-        ++read;
-        AprsPacket packet = readPacket(line);
-        const FilterEngine::Verdict verdict = m_engine->match(packet);
-        if (!verdict.passes)
-            continue;
-        const QString fragment = m_engine->fragments().at(verdict.fragment);
-        ++m_tally[fragment].packets;
-        ++m_tallied;
-        rows.append({QTime(), std::move(packet), fragment});
-        if (rows.size() > 2 * LivePacketModel::kKeptPackets)
-            rows.remove(0, rows.size() - LivePacketModel::kKeptPackets);
-    }
+    rows.reserve(result.newest.size());
+    for (const auto &[line, fragment] : result.newest)
+        rows.append({QTime(), readPacket(line), fragment});
     m_model->addRows(std::move(rows));
-    m_state = QStringLiteral("%1: %2 packets, %3 pass the line")
-                  .arg(QDir::toNativeSeparators(path))
-                  .arg(read)
-                  .arg(m_tallied);
-    m_comment.clear();
+    m_tally.restore(result.byFragment);
+    m_note = QStringLiteral("%1: %2 packets, %3 pass the line")
+                 .arg(QDir::toNativeSeparators(m_analysedPath))
+                 .arg(result.packets)
+                 .arg(result.passed);
+    if (result.cancelled)
+        m_note += QStringLiteral(" (cancelled: only what was read before)");
+    if (result.cutLines > 0)
+        m_note += QStringLiteral("; %1 lines longer than any server sends were skipped").arg(result.cutLines);
+    if (!result.problem.isEmpty())
+        m_note += QStringLiteral("; reading stopped: %1").arg(result.problem);
+    m_rate->setText(QStringLiteral("%1 packets read, %2 passed").arg(result.packets).arg(result.passed));
     showStatus();
     showTally();
 }
 
 void LiveWindow::saveReceived()
 {
-    if (!m_received || m_count == 0) {
-        m_comment = QStringLiteral("Nothing received yet.");
+    if (!m_recording || m_recording->packets() == 0) {
+        m_note = QStringLiteral("Nothing received yet.");
         showStatus();
         return;
     }
@@ -548,18 +582,23 @@ void LiveWindow::saveReceived()
                                                    QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
-    m_received->flush();
-    QFile source(m_received->fileName());
-    QSaveFile target(path);
-    bool written = source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly);
-    while (written && !source.atEnd())
-        written = target.write(source.read(1 << 20)) >= 0;
-    written = written && target.commit();
-    m_comment = written ? QStringLiteral("Saved %1 packets to %2").arg(m_count).arg(QDir::toNativeSeparators(path))
-                        : QStringLiteral("Cannot write %1: %2")
-                              .arg(QDir::toNativeSeparators(path),
-                                   target.errorString().isEmpty() ? source.errorString() : target.errorString());
+    const QString error = m_recording->saveTo(path);
+    m_note = error.isEmpty()
+        ? QStringLiteral("Saved %1 packets to %2").arg(m_recording->packets()).arg(QDir::toNativeSeparators(path))
+        : QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error);
+    if (error.isEmpty() && !m_recording->problem().isEmpty())
+        m_note += QStringLiteral(" (%1 received: %2)").arg(m_count).arg(m_recording->problem());
     showStatus();
+}
+
+void LiveWindow::copyRows()
+{
+    QByteArrayList lines;
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    for (const QModelIndex &row : rows)
+        lines.append(row.data(LivePacketModel::RawLineRole).toByteArray());
+    if (!lines.isEmpty())
+        QGuiApplication::clipboard()->setText(packetText(lines.join('\n')));
 }
 
 void LiveWindow::showFragments(const QString &line, FragmentState state)
@@ -596,32 +635,28 @@ void LiveWindow::markFragments(const QStringList &fragments, FragmentState state
     }
 }
 
-void LiveWindow::markUnkept(const QStringList &kept)
-{
-    QStringList unkept;
-    for (const QString &fragment : serverFragments(m_sentLine))
-        if (!kept.contains(fragment))
-            unkept.append(fragment);
-    markFragments(kept, FragmentState::Kept);
-    // What the server kept is what it evaluates; the engine follows it.
-    if (m_engine)
-        m_engine->setLine(kept.join(u' '));
-    if (!unkept.isEmpty())
-        markFragments(unkept, FragmentState::NotKept);
-    m_sent->setText(QStringLiteral("Sent: %1\nThe server keeps: %2")
-                        .arg(m_sentLine, kept.isEmpty() ? QStringLiteral("its default") : kept.join(u' ')));
-}
-
 void LiveWindow::showStatus()
 {
-    m_status->setText(m_comment.isEmpty() ? m_state : QStringLiteral("%1  |  %2").arg(m_state, m_comment));
+    const QString session = m_client->session().status();
+    if (m_note.isEmpty())
+        m_status->setText(session);
+    else
+        m_status->setText(m_showsAnalysis && !isActive() ? m_note : QStringLiteral("%1  |  %2").arg(session, m_note));
 }
 
 void LiveWindow::showRate()
 {
-    m_rate->setText(QStringLiteral("%1 packets, %2 per minute")
-                        .arg(m_count)
-                        .arg(m_perMinute.perMinute(QDateTime::currentMSecsSinceEpoch())));
+    // An analysis keeps its own figures there until the next connection.
+    if (m_showsAnalysis)
+        return;
+    QString text = QStringLiteral("%1 packets, %2 per minute")
+                       .arg(m_count)
+                       .arg(m_perMinute.perMinute(QDateTime::currentMSecsSinceEpoch()));
+    if (m_dropped > 0)
+        text += QStringLiteral(", %1 not shown: the window fell behind").arg(m_dropped);
+    if (const qint64 cut = m_client->session().cutLines())
+        text += QStringLiteral(", %1 lines longer than any server sends skipped").arg(cut);
+    m_rate->setText(text);
 }
 
 void LiveWindow::rememberSettings()

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "aprsis/core/captureanalysis.h"
 #include "aprsis/core/serverlines.h"
+#include "aprsis/core/traffictally.h"
 #include "aprsis/gui/livetable.h"
-#include "packets/core/filterengine.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 
 class AprsIsClient;
@@ -16,14 +16,17 @@ class LivePacketModel;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableView;
-class QTemporaryFile;
+class QThread;
 class QTimer;
 class QTreeWidget;
+class Recording;
 
 /// The window "Live Traffic": a read-only connection of its own to an APRS-IS server with the
 /// current filter line, showing what the server really passes for it and which fragments it kept.
+/// The connection itself is the client's; the window lays out and shows.
 class LiveWindow final : public QWidget
 {
     Q_OBJECT
@@ -36,12 +39,23 @@ public:
     void setFilterLine(const QString &line);
 
     /// Whether the user wants a connection: connected, connecting or waiting to reconnect.
-    bool isActive() const { return m_active; }
+    bool isActive() const;
     /// Packets received since Connect.
     qint64 packetCount() const { return m_count; }
+    /// Packets received that the window could not read in time, and so never showed.
+    qint64 droppedCount() const { return m_dropped; }
+    /// Whether a capture is being analysed.
+    bool isAnalysing() const { return m_analysis != nullptr; }
 
-    /// Servers send a comment line about every 20 s; this much silence means the connection is dead.
+    /// How long the server may stay silent, and take to accept and answer the login, before the
+    /// connection is made again (for tests).
     void setSilenceLimit(int msecs);
+    /// The most the recording for "Save..." may hold; 1 GiB unless the settings say otherwise.
+    void setRecordingLimit(qint64 bytes);
+
+    /// The most packets received and not yet read; a window that falls further behind drops the
+    /// oldest and says how many.
+    static constexpr qsizetype kMaxPending = 200000;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -50,26 +64,21 @@ private:
     enum class FragmentState { Sent, Kept, NotKept, ParseError, NotSent };
 
     void toggleConnection();
-    void startConnection();
-    void stopConnection(const QString &status);
-    void reconnectLater(const QString &reason);
-    void sendFilter();
-
-    void takePacket(const QByteArray &line);
-    void takeServerLine(const ServerLine &line);
+    void showSession();
+    void takePackets(const QList<QByteArray> &packets);
     void readPending();
     void flushPackets();
     void saveReceived();
     void analyseCapture();
+    void showAnalysisProgress(const CaptureProgress &progress);
+    void finishAnalysis(const CaptureAnalysis &result);
+    bool mayReplaceTable();
+    void copyRows();
 
-    /// The fragment that brought a packet the server sent, as the table names it.
-    QString broughtBy(const AprsPacket &packet);
-    void resetTally();
     void showTally();
-
     void showFragments(const QString &line, FragmentState state);
     void markFragments(const QStringList &fragments, FragmentState state);
-    void markUnkept(const QStringList &kept);
+    void showServerView();
     void showStatus();
     void showRate();
     void rememberSettings();
@@ -90,41 +99,32 @@ private:
     QPushButton *m_pause;
     QPushButton *m_save;
     QPushButton *m_analyse;
+    QProgressBar *m_progress;
+    QPushButton *m_cancel;
     QLabel *m_rate;
     QTableView *m_table;
-
-    QTimer *m_filterDelay;
-    QTimer *m_reconnect;
-    QTimer *m_silence;
     QTimer *m_flush;
 
     QString m_filterLine = QStringLiteral("filter");
-    QString m_sentLine; ///< the line the server was last given
     int m_silenceLimit = 120000;
-    QString m_host;
-    quint16 m_port = 0;
-    bool m_active = false;
-    int m_attempt = 0;
-    QString m_state; ///< what the connection is doing, as the status line says it
-    QString m_comment; ///< the server's last comment line
-    QString m_greeting;
+    int m_answerLimit = 10000;
+    QString m_note; ///< what the window adds to the session's status: a save, a recording problem
 
     qint64 m_count = 0;
+    qint64 m_dropped = 0;
     PacketRate m_perMinute;
     QList<QByteArray> m_pending; ///< received, not yet read
     QList<LiveRow> m_held; ///< read while the table is paused, the newest it can keep
-
-    /// Tells which fragment brought each packet; evaluates what the server kept of the line.
-    std::unique_ptr<FilterEngine> m_engine;
-    struct Tally
-    {
-        qint64 packets = 0;
-        PacketRate perMinute;
-    };
-    QHash<QString, Tally> m_tally; ///< by fragment, and "server" for what the engine cannot tell
-    qint64 m_tallied = 0;
+    TrafficTally m_tally;
+    QString m_tallyLine; ///< the line the tally evaluates: what the server was sent, or said it keeps
     bool m_readScheduled = false;
-    bool m_analysed = false; ///< the table shows a capture, not the connection
-    /// Every packet since Connect, one a line, kept on disk so that a long session costs no memory.
-    std::unique_ptr<QTemporaryFile> m_received;
+
+    std::unique_ptr<Recording> m_recording;
+    qint64 m_recordingLimit;
+
+    /// The analysis running on its own thread, and what the table shows when it is done.
+    QThread *m_analysis = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_cancelAnalysis;
+    QString m_analysedPath;
+    bool m_showsAnalysis = false;
 };

@@ -1,16 +1,36 @@
 #include "aprsis/net/aprsisclient.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
+#include <QTimer>
 
-AprsIsClient::AprsIsClient(QObject *parent)
+namespace {
+
+// What the socket holds unread at most: beyond it the server waits, as TCP lets a reader make it.
+constexpr qint64 kSocketBuffer = 1 << 20;
+constexpr qint64 kReadPiece = 1 << 16;
+
+} // namespace
+
+AprsIsClient::AprsIsClient(QObject *parent, std::function<qint64()> clock)
     : QObject(parent)
+    , m_clock(std::move(clock))
     , m_socket(new QTcpSocket(this))
+    , m_timer(new QTimer(this))
 {
+    if (!m_clock) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        m_clock = [started] { return started->elapsed(); };
+    }
+    m_socket->setReadBufferSize(kSocketBuffer);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this] { apply(m_session.tick(now())); });
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        m_socket->write(m_login);
+        apply(m_session.connected(now()));
     });
-    connect(m_socket, &QTcpSocket::readyRead, this, &AprsIsClient::readLines);
+    connect(m_socket, &QTcpSocket::readyRead, this, &AprsIsClient::readAvailable);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &AprsIsClient::tellError);
 }
 
@@ -30,75 +50,74 @@ bool AprsIsClient::splitServer(const QString &server, QString *host, quint16 *po
     return !host->isEmpty();
 }
 
-void AprsIsClient::open(const QString &host, quint16 port, const QString &call, const QString &passcode,
-                        const QString &filterLine)
-{
-    close();
-    m_host = host;
-    m_port = port;
-    m_login = loginLine(call, passcode, filterLine);
-    m_splitter = LineSplitter();
-    m_socket->connectToHost(host, port);
-}
-
-void AprsIsClient::close()
+void AprsIsClient::open(const LiveSession::Settings &settings, const QString &filterLine)
 {
     m_socket->abort();
+    m_session = LiveSession(settings);
+    apply(m_session.open(filterLine, now()));
 }
 
-bool AprsIsClient::isOpen() const
+void AprsIsClient::close(const QString &status)
 {
-    return m_socket->state() == QAbstractSocket::ConnectedState;
+    apply(m_session.close(status));
 }
 
-bool AprsIsClient::setFilter(const QString &filterLine, QString *problem)
+void AprsIsClient::setFilterLine(const QString &filterLine)
 {
-    const std::optional<QByteArray> command = filterCommand(filterLine, problem);
-    if (!command)
-        return false;
-    if (!isOpen()) {
-        if (problem)
-            *problem = QStringLiteral("Not connected.");
-        return false;
-    }
-    m_socket->write(*command);
-    askFilter();
-    return true;
+    apply(m_session.setFilterLine(filterLine, now()));
 }
 
-void AprsIsClient::askFilter()
+void AprsIsClient::apply(LiveSession::Effects effects)
 {
-    if (isOpen())
-        m_socket->write("#filter?\r\n");
+    if (effects.disconnect || effects.connect)
+        m_socket->abort();
+    if (effects.connect)
+        m_socket->connectToHost(m_session.settings().host, m_session.settings().port);
+    if (!effects.write.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->write(effects.write);
+    const qint64 deadline = m_session.nextDeadline();
+    if (deadline < 0)
+        m_timer->stop();
+    else
+        m_timer->start(int(std::clamp<qint64>(deadline - now(), 0, 1 << 30)));
+    for (const ServerLine &line : std::as_const(effects.serverLines))
+        Q_EMIT serverLineReceived(line);
+    if (!effects.packets.isEmpty())
+        Q_EMIT packetsReceived(effects.packets);
+    Q_EMIT changed();
 }
 
-void AprsIsClient::readLines()
+void AprsIsClient::readAvailable()
 {
-    for (const QByteArray &line : m_splitter.feed(m_socket->readAll())) {
-        if (line.isEmpty())
-            continue;
-        if (line.startsWith('#'))
-            Q_EMIT serverLineReceived(readServerLine(line));
-        else
-            Q_EMIT packetReceived(line);
+    // In pieces, so that a flood reaches the session, and the window, a bounded piece at a time.
+    while (m_socket->bytesAvailable() > 0 && isActive()) {
+        const QByteArray piece = m_socket->read(kReadPiece);
+        if (piece.isEmpty())
+            break;
+        apply(m_session.received(piece, now()));
     }
 }
 
 void AprsIsClient::tellError(QAbstractSocket::SocketError error)
 {
-    const QString where = QStringLiteral("%1:%2").arg(m_host).arg(m_port);
+    const LiveSession::Settings &settings = m_session.settings();
+    const QString where = QStringLiteral("%1:%2").arg(settings.host).arg(settings.port);
+    QString sentence;
     switch (error) {
     case QAbstractSocket::HostNotFoundError:
-        Q_EMIT failed(QStringLiteral("Cannot resolve %1").arg(m_host));
+        sentence = QStringLiteral("Cannot resolve %1").arg(settings.host);
         break;
     case QAbstractSocket::ConnectionRefusedError:
-        Q_EMIT failed(QStringLiteral("Connection refused by %1").arg(where));
+        sentence = QStringLiteral("Connection refused by %1").arg(where);
         break;
     case QAbstractSocket::RemoteHostClosedError:
-        Q_EMIT failed(QStringLiteral("The server closed the connection"));
+        sentence = QStringLiteral("The server closed the connection");
         break;
     default:
-        Q_EMIT failed(QStringLiteral("Connection to %1 failed: %2").arg(where, m_socket->errorString()));
+        sentence = QStringLiteral("Connection to %1 failed: %2").arg(where, m_socket->errorString());
         break;
     }
+    // What the server sent before it closed is still read.
+    readAvailable();
+    apply(m_session.lost(sentence, now()));
 }

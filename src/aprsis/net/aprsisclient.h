@@ -1,52 +1,56 @@
 #pragma once
 
-#include "aprsis/core/serverlines.h"
+#include "aprsis/core/livesession.h"
 
 #include <QAbstractSocket>
 #include <QObject>
 
-class QTcpSocket;
+#include <functional>
 
-/// A read-only connection to an APRS-IS server: it logs in, changes the filter and reads what the
-/// server sends. It never sends a packet: the only lines it writes are the login, "#filter" and
-/// "#filter?".
+class QTcpSocket;
+class QTimer;
+
+/// The socket and the timer around a LiveSession: it tells the session what the socket did and
+/// when, and does what the session answers. It never sends a packet: the only lines it writes are
+/// the login, "#filter" and "#filter?".
 class AprsIsClient final : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit AprsIsClient(QObject *parent = nullptr);
+    /// The clock gives milliseconds that never go back; by default, since the client was made.
+    explicit AprsIsClient(QObject *parent = nullptr, std::function<qint64()> clock = {});
     ~AprsIsClient() override;
 
-    /// Connects and logs in; the answer comes as signals.
-    void open(const QString &host, quint16 port, const QString &call, const QString &passcode,
-              const QString &filterLine);
-    void close();
-    bool isOpen() const;
+    /// Connects and logs in with the line; reconnects after failures if the settings say so.
+    void open(const LiveSession::Settings &settings, const QString &filterLine);
+    /// Ends the connection; the status says why.
+    void close(const QString &status = QStringLiteral("Disconnected."));
+    /// Follows the filter line; see LiveSession::setFilterLine.
+    void setFilterLine(const QString &filterLine);
 
-    /// Sends the filter line as "#filter ...", then asks what the server kept. False, with the
-    /// reason, when the line cannot be sent.
-    bool setFilter(const QString &filterLine, QString *problem);
-
-    /// Asks which filter the server keeps; the answer comes as a Filters line.
-    void askFilter();
+    const LiveSession &session() const { return m_session; }
+    /// Whether the user wants a connection: connected, connecting or waiting to reconnect.
+    bool isActive() const { return m_session.state() != LiveSession::State::Disconnected; }
 
     /// "HOST:PORT" read into its parts; false when the port is missing or out of range.
     static bool splitServer(const QString &server, QString *host, quint16 *port);
 
 Q_SIGNALS:
-    void packetReceived(const QByteArray &line);
+    /// Packets received, in order, as read from one piece of the stream.
+    void packetsReceived(const QList<QByteArray> &packets);
     void serverLineReceived(const ServerLine &line);
-    /// A plain sentence: the host cannot be resolved, the connection was refused or closed.
-    void failed(const QString &sentence);
+    /// The state, the status sentence or the server's view of the filter may have changed.
+    void changed();
 
 private:
-    void readLines();
+    void apply(LiveSession::Effects effects);
+    void readAvailable();
     void tellError(QAbstractSocket::SocketError error);
+    qint64 now() const { return m_clock(); }
 
+    std::function<qint64()> m_clock;
+    LiveSession m_session{LiveSession::Settings()};
     QTcpSocket *m_socket;
-    LineSplitter m_splitter;
-    QString m_host;
-    quint16 m_port = 0;
-    QByteArray m_login;
+    QTimer *m_timer;
 };

@@ -31,6 +31,13 @@ void QtDialogs::tell(QWidget *parent, const QString &text)
     box.exec();
 }
 
+bool QtDialogs::confirm(QWidget *parent, const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), question, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString QtDialogs::askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                                    const QString &fileTypes)
 {

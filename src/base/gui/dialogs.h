@@ -17,6 +17,9 @@ public:
     /// A modal message box titled "Varnock", with the OK button only and no icon.
     virtual void tell(QWidget *parent, const QString &text) = 0;
 
+    /// A modal question with OK and Cancel, for a step that throws work away. True on OK.
+    virtual bool confirm(QWidget *parent, const QString &question) = 0;
+
     /// A modal box that asks where to save a file. Returns the path chosen, or the empty text on
     /// Cancel.
     virtual QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
@@ -33,6 +36,7 @@ class QtDialogs final : public Dialogs
 public:
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
+    bool confirm(QWidget *parent, const QString &question) override;
     QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                             const QString &fileTypes) override;
     QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) override;

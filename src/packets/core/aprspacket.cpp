@@ -1,5 +1,6 @@
 #include "packets/core/aprspacket.h"
 
+#include "base/core/linereader.h"
 #include "geo/core/numbers.h"
 
 #include <QIODevice>
@@ -402,16 +403,65 @@ AprsPacket readAtDepth(const QByteArray &line, int depth)
 
 } // namespace
 
-bool readCapturedPacket(QIODevice &capture, QByteArray *packet)
+struct CaptureReader::Lines
 {
-    while (!capture.atEnd()) {
-        *packet = capture.readLine();
-        while (packet->endsWith('\n') || packet->endsWith('\r'))
-            packet->chop(1);
-        if (!packet->isEmpty() && !packet->startsWith('#'))
-            return true;
+    LineReader reader;
+    QList<QByteArray> ready;
+    qsizetype next = 0;
+};
+
+CaptureReader::CaptureReader(QIODevice &capture)
+    : m_capture(capture)
+    , m_lines(std::make_unique<Lines>())
+{
+}
+
+CaptureReader::~CaptureReader() = default;
+
+qint64 CaptureReader::cutLines() const
+{
+    return m_lines->reader.cutLines();
+}
+
+bool CaptureReader::next(QByteArray *packet)
+{
+    while (m_lines->next == m_lines->ready.size()) {
+        m_lines->ready.clear();
+        m_lines->next = 0;
+        if (!fill())
+            return false;
     }
-    return false;
+    *packet = std::move(m_lines->ready[m_lines->next++]);
+    return true;
+}
+
+bool CaptureReader::fill()
+{
+    if (m_ended)
+        return false;
+    const auto take = [this](QByteArrayView line) {
+        if (!line.startsWith('#'))
+            m_lines->ready.append(line.toByteArray());
+    };
+    // Read in blocks, not by lines: a pipe or a FIFO says it is at its end before its first bytes.
+    char block[1 << 16];
+    const qint64 got = m_capture.read(block, sizeof block);
+    if (got > 0) {
+        m_bytes += got;
+        m_lines->reader.feed(QByteArrayView(block, got), take);
+        if (m_lines->reader.runningLength() > kMaxUnendedLine) {
+            m_problem = QStringLiteral("No line end in %1 bytes after byte %2: this is not a capture.")
+                            .arg(kMaxUnendedLine)
+                            .arg(m_bytes - m_lines->reader.runningLength());
+            m_ended = true;
+        }
+        return true;
+    }
+    if (got < 0)
+        m_problem = m_capture.errorString();
+    m_lines->reader.finish(take);
+    m_ended = true;
+    return true;
 }
 
 QString AprsPacket::pathText() const

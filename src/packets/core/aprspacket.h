@@ -72,10 +72,38 @@ struct AprsPacket
 
 class QIODevice;
 
-/// The next packet of a capture, one packet a line as servers send them (the live window's "Save..."
-/// writes them so): its line end taken off, empty lines and server comment lines ("#") skipped.
-/// False at the end.
-bool readCapturedPacket(QIODevice &capture, QByteArray *packet);
+/// Reads a capture, one packet a line as servers send them (the live window's "Save..." writes them
+/// so), from a file, a pipe or any stream alike, byte for byte: line ends taken off, empty lines and
+/// server comment lines ("#") skipped, lines over the line cap dropped and counted.
+class CaptureReader
+{
+public:
+    /// A stream that goes this long without a line end is no capture (/dev/zero, say): reading stops.
+    static constexpr qint64 kMaxUnendedLine = 1 << 20;
+
+    explicit CaptureReader(QIODevice &capture);
+    ~CaptureReader();
+
+    /// The next packet; false at the end of the capture or when reading failed (see problem()).
+    bool next(QByteArray *packet);
+
+    /// Why reading stopped before the end; empty when it reached the end.
+    QString problem() const { return m_problem; }
+    /// Lines dropped for being longer than the line cap.
+    qint64 cutLines() const;
+    /// Bytes read so far.
+    qint64 bytesRead() const { return m_bytes; }
+
+private:
+    bool fill();
+
+    QIODevice &m_capture;
+    struct Lines;
+    std::unique_ptr<Lines> m_lines;
+    qint64 m_bytes = 0;
+    QString m_problem;
+    bool m_ended = false;
+};
 
 /// Reads a packet. A third-party packet's inner packet is read too, to a depth of a few.
 AprsPacket readPacket(const QByteArray &line);

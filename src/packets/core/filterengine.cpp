@@ -138,10 +138,34 @@ void FilterEngine::learn(const AprsPacket &packet)
     const QByteArrayView who
         = packet.is(AprsPacket::Object) || packet.is(AprsPacket::Item) ? packet.name.trimmed() : packet.source;
     const auto known = m_positions.find(lookupKey(who));
-    if (known != m_positions.end())
-        *known = *packet.position;
-    else
-        m_positions.insert(who.toByteArray(), *packet.position);
+    if (known != m_positions.end()) {
+        *known = {*packet.position, m_clock};
+        return;
+    }
+    if (m_positions.size() >= kMaxPositions)
+        forgetOldest();
+    m_positions.insert(who.toByteArray(), {*packet.position, m_clock});
+}
+
+void FilterEngine::forgetOldest()
+{
+    // A quarter at a time, so that a flood of new stations costs one pass per many packets.
+    QList<qint64> times;
+    times.reserve(m_positions.size());
+    for (const Heard &heard : std::as_const(m_positions))
+        times.append(heard.at);
+    const auto quarter = times.begin() + times.size() / 4;
+    std::nth_element(times.begin(), quarter, times.end());
+    const qint64 before = std::max(*quarter, m_timed ? m_clock - kPositionLifetimeMs : *quarter);
+    m_positions.removeIf([before](const auto &entry) { return entry.value().at <= before; });
+}
+
+std::optional<PacketPosition> FilterEngine::lastPosition(QByteArrayView call) const
+{
+    const auto known = m_positions.constFind(lookupKey(call));
+    if (known == m_positions.cend() || (m_timed && m_clock - known->at > kPositionLifetimeMs))
+        return std::nullopt;
+    return known->position;
 }
 
 std::optional<PacketPosition> FilterEngine::whereIs(const AprsPacket &packet) const
@@ -149,10 +173,7 @@ std::optional<PacketPosition> FilterEngine::whereIs(const AprsPacket &packet) co
     if (packet.position)
         return packet.position;
     // A packet without a position is where its sender last said it was.
-    const auto known = m_positions.constFind(lookupKey(packet.source));
-    if (known == m_positions.cend())
-        return std::nullopt;
-    return *known;
+    return lastPosition(packet.source);
 }
 
 FilterEngine::Match FilterEngine::within(const QByteArray &call, double kilometres, const AprsPacket &packet) const
@@ -160,8 +181,8 @@ FilterEngine::Match FilterEngine::within(const QByteArray &call, double kilometr
     const std::optional<PacketPosition> where = whereIs(packet);
     if (!where)
         return Match::No;
-    const auto centre = m_positions.constFind(call);
-    if (centre == m_positions.cend())
+    const std::optional<PacketPosition> centre = lastPosition(call);
+    if (!centre)
         return Match::Unknown;
     return distance(*centre, *where) <= kilometres ? Match::Yes : Match::No;
 }
@@ -247,8 +268,14 @@ FilterEngine::Match FilterEngine::matchesOne(const Evaluated &evaluated, const A
     }
 }
 
-FilterEngine::Verdict FilterEngine::match(const AprsPacket &packet)
+FilterEngine::Verdict FilterEngine::match(const AprsPacket &packet, qint64 now)
 {
+    if (now >= 0) {
+        m_timed = true;
+        m_clock = std::max(m_clock, now);
+    } else {
+        ++m_clock;
+    }
     learn(packet);
     Verdict verdict;
     for (int i = 0; i < m_fragments.size(); ++i) {

@@ -32,8 +32,18 @@ public:
         bool unknown = false;
     };
 
-    /// Learns the packet's position, then evaluates the line for it.
-    Verdict match(const AprsPacket &packet);
+    /// Learns the packet's position, then evaluates the line for it. Given the time (milliseconds),
+    /// positions older than a server keeps them are forgotten; without it, packets are taken to
+    /// come in a moment, as a capture read at once does.
+    Verdict match(const AprsPacket &packet, qint64 now = -1);
+
+    /// How long a server remembers a station's last position, measured on aprsc.
+    static constexpr qint64 kPositionLifetimeMs = 48 * 3600 * 1000LL;
+    /// The most stations whose position is remembered; the longest unheard are forgotten first.
+    /// The whole APRS-IS network has some 50,000 stations with a position in a day.
+    static constexpr qsizetype kMaxPositions = 200000;
+    /// How many positions are remembered now.
+    qsizetype positionsKnown() const { return m_positions.size(); }
 
     /// The fragments of the line as servers split it.
     const QStringList &fragments() const { return m_texts; }
@@ -66,11 +76,21 @@ private:
     Match matches(const Evaluated &fragment, const AprsPacket &packet) const;
     Match matchesOne(const Evaluated &fragment, const AprsPacket &packet) const;
     std::optional<PacketPosition> whereIs(const AprsPacket &packet) const;
+    std::optional<PacketPosition> lastPosition(QByteArrayView call) const;
     Match within(const QByteArray &call, double kilometres, const AprsPacket &packet) const;
     void learn(const AprsPacket &packet);
+    void forgetOldest();
+
+    struct Heard
+    {
+        PacketPosition position;
+        qint64 at = 0; ///< on the clock given, else the number of the packet
+    };
 
     QStringList m_texts;
     QList<Evaluated> m_fragments;
     QByteArray m_loginCall;
-    QHash<QByteArray, PacketPosition> m_positions;
+    QHash<QByteArray, Heard> m_positions;
+    qint64 m_clock = 0; ///< the time of the packet being evaluated, or its number
+    bool m_timed = false;
 };
