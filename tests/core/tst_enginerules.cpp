@@ -13,6 +13,7 @@ class TestEngineRules : public QObject
 private Q_SLOTS:
     void rules_data();
     void rules();
+    void positionsAreForgotten();
 };
 
 void TestEngineRules::rules_data()
@@ -94,6 +95,29 @@ void TestEngineRules::rules()
     QFETCH(bool, passes);
     FilterEngine engine(filter);
     QCOMPARE(engine.match(readPacket(packet)).passes, passes);
+}
+
+void TestEngineRules::positionsAreForgotten()
+{
+    // As the server's history does: a day after a station was last heard, its position is gone.
+    FilterEngine engine(u"f/G4POS/50"_s);
+    const AprsPacket there = readPacket("G4POS>APRS,TCPIP*:!5130.00N/00010.00W-");
+    const AprsPacket near = readPacket("G4NEAR>APRS,TCPIP*:!5130.10N/00010.10W-");
+    const qint64 hour = 3600 * 1000;
+    engine.match(there, 0);
+    QVERIFY(engine.match(near, 23 * hour).passes);
+    const FilterEngine::Verdict dayLater = engine.match(near, FilterEngine::kPositionLifetimeMs + 1);
+    QVERIFY(!dayLater.passes && dayLater.unknown);
+
+    // However many stations a flood brings, the longest unheard go first.
+    FilterEngine flooded(u"f/G4POS/50"_s);
+    flooded.match(there, 0);
+    for (qsizetype i = 0; i < FilterEngine::kMaxPositions; ++i)
+        flooded.match(readPacket("N" + QByteArray::number(i) + ">APRS:!5130.00N/00010.00W-"), 1);
+    QVERIFY(flooded.positionsKnown() <= FilterEngine::kMaxPositions);
+    QVERIFY(flooded.match(near, 2).unknown);
+    flooded.setLine(u"f/N%1/50"_s.arg(FilterEngine::kMaxPositions - 1));
+    QVERIFY(flooded.match(near, 3).passes);
 }
 
 QTEST_GUILESS_MAIN(TestEngineRules)

@@ -37,8 +37,9 @@ public:
     /// come in a moment, as a capture read at once does.
     Verdict match(const AprsPacket &packet, qint64 now = -1);
 
-    /// How long a server remembers a station's last position, measured on aprsc.
-    static constexpr qint64 kPositionLifetimeMs = 48 * 3600 * 1000LL;
+    /// How long a server remembers a station's last position, measured on aprsc (its clock run 600
+    /// times as fast): still known 23 hours after, forgotten after 24.
+    static constexpr qint64 kPositionLifetimeMs = 24 * 3600 * 1000LL;
     /// The most stations whose position is remembered; the longest unheard are forgotten first.
     /// The whole APRS-IS network has some 50,000 stations with a position in a day.
     static constexpr qsizetype kMaxPositions = 200000;
