@@ -74,7 +74,12 @@ bool writeExactly(QTextStream &out, const QByteArray &line)
 {
     if (QIODevice *device = out.device()) {
         out.flush();
-        return device->write(line + '\n') == line.size() + 1;
+        if (device->write(line + '\n') != line.size() + 1)
+            return false;
+        // Written through at once, so that a reader sees each packet as it comes, and a closed
+        // output shows at the packet that found it closed.
+        auto *file = qobject_cast<QFileDevice *>(device);
+        return !file || file->flush();
     }
     out << packetText(line) << '\n';
     return true;
@@ -133,6 +138,9 @@ int runLive(LiveRun run, QTextStream &out, QTextStream &err)
     if (status < 0)
         loop.exec();
     out.flush();
+    if (const qint64 cut = client.session().cutLines())
+        err << cut << " lines longer than " << LineReader::kMaxLineLength
+            << " bytes were skipped: no server sends such a line." << Qt::endl;
     return status;
 }
 
