@@ -27,6 +27,7 @@ private Q_SLOTS:
     void commandLine();
     void helpListsTheForms();
     void commandLineReadsStandardInput();
+    void matchReadsAnyStream();
 };
 
 void TestCheckLine::followsTheLine()
@@ -151,6 +152,9 @@ void TestCheckLine::commandLine_data()
     QTest::newRow("unknown option") << QStringList{u"--chek"_s, u"b/G"_s} << 2 << QString()
                                     << u"Unknown option 'chek'"_s;
     QTest::newRow("stray argument") << QStringList{u"b/G"_s} << 2 << QString() << u"Unexpected argument"_s;
+    QTest::newRow("call with a line end")
+        << QStringList{u"--live"_s, u"b/G*"_s, u"--server"_s, u"127.0.0.1:1"_s, u"--call"_s, u"N0CALL\r\nfilter x"_s}
+        << 2 << QString() << u"is not a callsign a server takes at login"_s;
     QTest::newRow("version") << QStringList{u"--version"_s} << 0 << u"Varnock 1.1.0\n"_s << QString();
     QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << u"Varnock 1.1.0\n"_s << QString();
 }
@@ -218,6 +222,52 @@ void TestCheckLine::commandLineReadsStandardInput()
         QVERIFY(bareVarnock.waitForFinished(10000));
         QCOMPARE(bareVarnock.exitCode(), status);
     }
+}
+
+void TestCheckLine::matchReadsAnyStream()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("Pipes, FIFOs and process substitution are the shell's of a Unix system.");
+#endif
+    // NUL and 8-bit bytes, a line of line ends, a line longer than any server sends, no last line end.
+    QTemporaryDir folder;
+    const QString capture = folder.filePath(u"capture.txt"_s);
+    QFile file(capture);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("G4ABC>APRS,TCPIP*:>a\0b\xe9\r\n\r\r\nM0X>APRS:>c\n", 40) + "G4LONG>APRS:>"
+               + QByteArray(5000, 'x') + "\nG4LAST>APRS:>end");
+    file.close();
+    const QByteArray expected = QByteArray("pass\tb/G*\tG4ABC>APRS,TCPIP*:>a\0b\xe9\ndrop\t\tM0X>APRS:>c\n", 52)
+        + "pass\tb/G*\tG4LAST>APRS:>end\n";
+    const QString varnock = QCoreApplication::applicationDirPath() + u"/varnock"_s;
+    const auto viaShell = [&](const QString &command, int *status = nullptr, QByteArray *said = nullptr) {
+        QProcess shell;
+        shell.setWorkingDirectory(folder.path());
+        shell.start(u"bash"_s, {u"-c"_s, command, varnock, capture});
+        shell.waitForFinished(20000);
+        if (status)
+            *status = shell.exitCode();
+        if (said)
+            *said = shell.readAllStandardError();
+        return shell.readAllStandardOutput();
+    };
+    int status = -1;
+    QByteArray said;
+    QCOMPARE(viaShell(u"\"$0\" --match b/G* \"$1\""_s, &status, &said), expected);
+    QCOMPARE(status, 0);
+    QVERIFY2(said.contains("1 lines longer than 4096 bytes were skipped"), said.constData());
+    QCOMPARE(viaShell(u"cat \"$1\" | \"$0\" --match b/G* -"_s), expected);
+    QCOMPARE(viaShell(u"\"$0\" --match b/G* <(cat \"$1\")"_s), expected);
+    QCOMPARE(viaShell(u"mkfifo fifo && (cat \"$1\" > fifo &) && \"$0\" --match b/G* fifo"_s), expected);
+
+    // Input that never ends a line is no capture: it stops, and says so.
+    QCOMPARE(viaShell(u"\"$0\" --match b/G* /dev/zero"_s, &status, &said), QByteArray());
+    QCOMPARE(status, 1);
+    QVERIFY2(said.contains("No line end in 1048576 bytes"), said.constData());
+    // Nor is a LINE from standard input that never ends.
+    QCOMPARE(viaShell(u"\"$0\" --check - < /dev/zero"_s, &status, &said), QByteArray());
+    QCOMPARE(status, 2);
+    QVERIFY2(said.contains("standard input holds more than 1048576 bytes"), said.constData());
 }
 
 QTEST_MAIN(TestCheckLine)
