@@ -107,7 +107,7 @@ fuzz)
         -DVARNOCK_BUILD_BENCH=OFF -- --target fuzz_all
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    for target in fuzz_filterline fuzz_numbers fuzz_mapinfo fuzz_logon fuzz_symbols fuzz_callback fuzz_serverlines fuzz_packets fuzz_mappixels; do
+    for target in fuzz_filterline fuzz_numbers fuzz_mapinfo fuzz_logon fuzz_symbols fuzz_callback fuzz_serverlines fuzz_packets fuzz_session fuzz_mappixels; do
         # New inputs go to a scratch folder; the seeds in the repository stay as they are.
         mkdir -p "$work/$target"
         if ! build-fuzz/bin/"$target" -max_total_time="${FUZZ_SECONDS:-40}" -artifact_prefix="$work/" \

@@ -10,12 +10,14 @@
 #include "support/fakeuiview.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -75,6 +77,40 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     double m_longest = 0;
+};
+
+/// Dialogs that answer the file box with one path and every question with OK.
+class AnsweringDialogs final : public Dialogs
+{
+public:
+    explicit AnsweringDialogs(const QString &path)
+        : m_path(path)
+    { }
+    QString askText(QWidget *, const QString &, const QString &, const QString &) override { return m_path; }
+    void tell(QWidget *, const QString &) override { }
+    bool confirm(QWidget *, const QString &) override { return true; }
+    QString askSaveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString askOpenFileName(QWidget *, const QString &, const QString &) override { return m_path; }
+
+private:
+    QString m_path;
+};
+
+/// A shown main window with its window "Live Traffic" open.
+struct LiveBench
+{
+    explicit LiveBench(Dialogs &dialogs)
+        : form(Form1Services{dialogs, viewer, uiview, QApplication::applicationDirPath()})
+    {
+        form.start();
+        form.show();
+        form.findChild<QPushButton *>(QStringLiteral("live_test"))->click();
+        live = form.liveWindow();
+    }
+    DesktopTextViewer viewer;
+    FakeUiView uiview;
+    Form1 form;
+    LiveWindow *live = nullptr;
 };
 
 } // namespace
@@ -235,5 +271,133 @@ EngineFigures measureEngine(qint64 packets, const QString &filterLine)
     figures.matchPerSecond = perSecond([&](const QByteArray &line) { sink += engine.match(readPacket(line)).passes; });
     if (sink == 42)
         std::printf(" ");
+    return figures;
+}
+
+int analyseInChild(int argc, char *argv[], const QString &path, const QString &filterLine)
+{
+    QApplication app(argc, argv);
+    AnsweringDialogs dialogs(path);
+    LiveBench bench(dialogs);
+    bench.live->setFilterLine(filterLine);
+    QTimer::singleShot(500, &app, [&] {
+        const double idle = peakMiB();
+        StallWatch stalls;
+        stalls.start();
+        QElapsedTimer clock;
+        clock.start();
+        bench.live->findChild<QPushButton *>(QStringLiteral("live_analyse"))->click();
+        while (bench.live->isAnalysing())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        std::printf("%f %f %f %f\n", seconds, stalls.longest(), idle, peakMiB());
+        std::fflush(stdout);
+        app.quit();
+    });
+    return app.exec();
+}
+
+AnalysisFigures measureAnalysis(qint64 packets, const QString &filterLine)
+{
+    AnalysisFigures figures;
+    const QByteArrayList corpus = fullFeedCapture();
+    QTemporaryFile file;
+    if (corpus.isEmpty() || !file.open()) {
+        figures.failure = QStringLiteral("no capture in ../shared/aprs-corpus");
+        return figures;
+    }
+    // Written a block at a time: some 3 GB.
+    const QByteArray block = corpus.join("\r\n") + "\r\n";
+    qint64 written = 0;
+    for (; written + corpus.size() <= packets; written += corpus.size())
+        file.write(block);
+    for (qint64 i = 0; written < packets; ++i, ++written)
+        file.write(corpus[i] + "\r\n");
+    file.flush();
+    figures.packets = packets;
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--analyse"), file.fileName(), filterLine});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+        figures.failure = QStringLiteral("the analysing process failed");
+        return figures;
+    }
+    const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
+    if (parts.size() != 4) {
+        figures.failure = QStringLiteral("the analysing process said nothing");
+        return figures;
+    }
+    figures.seconds = parts[0].toDouble();
+    figures.perSecond = packets / figures.seconds;
+    figures.longestStallMs = parts[1].toDouble();
+    figures.idleMiB = parts[2].toDouble();
+    figures.peakMiB = parts[3].toDouble();
+    return figures;
+}
+
+int receiveFlood(int argc, char *argv[], quint16 port, int seconds)
+{
+    QApplication app(argc, argv);
+    AnsweringDialogs dialogs({});
+    LiveBench bench(dialogs);
+    bench.live->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+    bench.live->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0BNCH"));
+    const double idle = peakMiB();
+    bench.live->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
+    QTimer::singleShot(seconds * 1000, &app, [&] {
+        std::printf("%lld %f %f %f %lld\n", static_cast<long long>(bench.live->packetCount()), idle, peakMiB(),
+                    bench.live->recordedBytes() / (1024.0 * 1024.0), static_cast<long long>(bench.live->droppedCount()));
+        std::fflush(stdout);
+        app.quit();
+    });
+    return app.exec();
+}
+
+FloodFigures measureFlood(int seconds)
+{
+    FloodFigures figures;
+    const QByteArrayList corpus = fullFeedCapture();
+    if (corpus.isEmpty()) {
+        figures.failure = QStringLiteral("no capture in ../shared/aprs-corpus");
+        return figures;
+    }
+    const QByteArray block = corpus.join("\r\n") + "\r\n";
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost)) {
+        figures.failure = server.errorString();
+        return figures;
+    }
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+        QTcpSocket *peer = server.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead, peer, [peer, block] {
+            if (!peer->readAll().contains('\n'))
+                return;
+            peer->write("# logresp N0BNCH unverified, server FLOOD\r\n");
+            // As fast as the window takes them: a block whenever less than a megabyte waits.
+            const auto more = [peer, block] {
+                while (peer->bytesToWrite() < (1 << 20))
+                    peer->write(block);
+            };
+            QObject::connect(peer, &QTcpSocket::bytesWritten, peer, more);
+            more();
+        });
+    });
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--flood"), QString::number(server.serverPort()), QString::number(seconds)});
+    QEventLoop loop;
+    QObject::connect(&child, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot((seconds + 60) * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
+    if (parts.size() != 5) {
+        figures.failure = QStringLiteral("the flooded process said nothing");
+        return figures;
+    }
+    figures.packets = parts[0].toLongLong();
+    figures.idleMiB = parts[1].toDouble();
+    figures.peakMiB = parts[2].toDouble();
+    figures.recordingMiB = parts[3].toDouble();
+    figures.dropped = parts[4].toLongLong();
     return figures;
 }

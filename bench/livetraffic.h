@@ -30,3 +30,33 @@ struct EngineFigures
     double matchPerSecond = 0; ///< and evaluating the line for it
 };
 EngineFigures measureEngine(qint64 packets, const QString &filterLine);
+
+/// Analysing a capture in the window "Live Traffic", in a process of its own.
+struct AnalysisFigures
+{
+    QString failure;
+    qint64 packets = 0;
+    double seconds = 0;
+    double perSecond = 0;
+    double longestStallMs = 0; ///< of the window's event loop while the analysis ran
+    double idleMiB = 0; ///< peak resident memory before the analysis
+    double peakMiB = 0; ///< after it
+};
+/// Writes the full-feed capture repeated to the given number of packets and analyses it with the line.
+AnalysisFigures measureAnalysis(qint64 packets, const QString &filterLine);
+/// The analysing process's part.
+int analyseInChild(int argc, char *argv[], const QString &path, const QString &filterLine);
+
+/// A loopback server that writes packets as fast as the window "Live Traffic" takes them.
+struct FloodFigures
+{
+    QString failure;
+    qint64 packets = 0; ///< received by the window
+    double idleMiB = 0;
+    double peakMiB = 0;
+    double recordingMiB = 0; ///< what the recording for "Save..." holds at the end
+    qint64 dropped = 0; ///< packets the window could not read in time
+};
+FloodFigures measureFlood(int seconds);
+/// The flooded process's part.
+int receiveFlood(int argc, char *argv[], quint16 port, int seconds);

@@ -177,6 +177,10 @@ int main(int argc, char *argv[])
     sinceMain.start();
     if (argc == 3 && qstrcmp(argv[1], "--start") == 0)
         return startOnce(qstrcmp(argv[2], "varnock") == 0, sinceMain, argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--analyse") == 0)
+        return analyseInChild(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 4 && qstrcmp(argv[1], "--flood") == 0)
+        return receiveFlood(argc, argv, quint16(QByteArray(argv[2]).toUInt()), QByteArray(argv[3]).toInt());
     if (argc == 3 && qstrcmp(argv[1], "--decode") == 0)
         return decodeOnce(argv[2], argc, argv);
     if (argc == 5 && qstrcmp(argv[1], "--receive") == 0)
@@ -334,6 +338,34 @@ int main(int argc, char *argv[])
             QStringLiteral("%1/s").arg(engine.matchPerSecond, 0, 'f', 0),
             QStringLiteral("x%1 of the floor's time, goal 4 and 500000/s")
                 .arg(engine.floorPerSecond / engine.matchPerSecond, 0, 'f', 2));
+    }
+
+    // "Analyse a capture..." on a day of the full feed, on its thread beside the window's.
+    constexpr qint64 kDayOfPackets = 25000000;
+    const AnalysisFigures analysis = measureAnalysis(kDayOfPackets, QStringLiteral("filter b/G* r/51/10/600 t/m -d/WIDE* s/>"));
+    if (!analysis.failure.isEmpty()) {
+        row("analyse a capture", QStringLiteral("-"), analysis.failure);
+    } else {
+        row(qPrintable(QStringLiteral("analyse a capture of %1 packets").arg(kDayOfPackets)),
+            QStringLiteral("%1 s").arg(analysis.seconds, 0, 'f', 1));
+        row("  packets per second", QString::number(analysis.perSecond, 'f', 0), QStringLiteral("goal 1000000"));
+        row("  peak memory", QStringLiteral("+%1 MiB").arg(analysis.peakMiB - analysis.idleMiB, 0, 'f', 1),
+            QStringLiteral("above the idle window (%1 MiB), goal under 100").arg(analysis.idleMiB, 0, 'f', 1));
+        row("  longest event-loop stall of the window", ms(analysis.longestStallMs), QStringLiteral("goal under 50 ms"));
+    }
+
+    // A minute of packets as fast as a loopback server can write them.
+    constexpr int kFloodSeconds = 60;
+    const FloodFigures flood = measureFlood(kFloodSeconds);
+    if (!flood.failure.isEmpty()) {
+        row("live window flooded", QStringLiteral("-"), flood.failure);
+    } else {
+        row(qPrintable(QStringLiteral("live window flooded for %1 s, packets").arg(kFloodSeconds)),
+            QString::number(flood.packets), QStringLiteral("%1 not read in time").arg(flood.dropped));
+        row("  peak memory", QStringLiteral("+%1 MiB").arg(flood.peakMiB - flood.idleMiB, 0, 'f', 1),
+            QStringLiteral("above the idle window (%1 MiB), goal under 150").arg(flood.idleMiB, 0, 'f', 1));
+        row("  recording for Save... on disk", QStringLiteral("%1 MiB").arg(flood.recordingMiB, 0, 'f', 1),
+            QStringLiteral("its limit: 1024 MiB"));
     }
 
     // The live window against a burst of the full feed of a local aprsc.

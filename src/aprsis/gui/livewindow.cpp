@@ -220,6 +220,11 @@ bool LiveWindow::isActive() const
     return m_client->isActive();
 }
 
+qint64 LiveWindow::recordedBytes() const
+{
+    return m_recording ? m_recording->bytes() : 0;
+}
+
 void LiveWindow::setSilenceLimit(int msecs)
 {
     m_silenceLimit = msecs;

@@ -44,6 +44,8 @@ public:
     qint64 packetCount() const { return m_count; }
     /// Packets received that the window could not read in time, and so never showed.
     qint64 droppedCount() const { return m_dropped; }
+    /// What the recording for "Save..." holds, in bytes.
+    qint64 recordedBytes() const;
     /// Whether a capture is being analysed.
     bool isAnalysing() const { return m_analysis != nullptr; }
 
