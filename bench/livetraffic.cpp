@@ -10,8 +10,8 @@
 #include "support/fakeuiview.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -340,13 +340,15 @@ int receiveFlood(int argc, char *argv[], quint16 port, int seconds)
     QApplication app(argc, argv);
     AnsweringDialogs dialogs({});
     LiveBench bench(dialogs);
-    bench.live->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+    bench.live->findChild<QLineEdit *>(QStringLiteral("live_server"))
+        ->setText(QStringLiteral("127.0.0.1:%1").arg(port));
     bench.live->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0BNCH"));
     const double idle = peakMiB();
     bench.live->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
     QTimer::singleShot(seconds * 1000, &app, [&] {
         std::printf("%lld %f %f %f %lld\n", static_cast<long long>(bench.live->packetCount()), idle, peakMiB(),
-                    bench.live->recordedBytes() / (1024.0 * 1024.0), static_cast<long long>(bench.live->droppedCount()));
+                    bench.live->recordedBytes() / (1024.0 * 1024.0),
+                    static_cast<long long>(bench.live->droppedCount()));
         std::fflush(stdout);
         app.quit();
     });

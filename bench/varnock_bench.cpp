@@ -342,7 +342,8 @@ int main(int argc, char *argv[])
 
     // "Analyse a capture..." on a day of the full feed, on its thread beside the window's.
     constexpr qint64 kDayOfPackets = 25000000;
-    const AnalysisFigures analysis = measureAnalysis(kDayOfPackets, QStringLiteral("filter b/G* r/51/10/600 t/m -d/WIDE* s/>"));
+    const AnalysisFigures analysis
+        = measureAnalysis(kDayOfPackets, QStringLiteral("filter b/G* r/51/10/600 t/m -d/WIDE* s/>"));
     if (!analysis.failure.isEmpty()) {
         row("analyse a capture", QStringLiteral("-"), analysis.failure);
     } else {
@@ -351,7 +352,8 @@ int main(int argc, char *argv[])
         row("  packets per second", QString::number(analysis.perSecond, 'f', 0), QStringLiteral("goal 1000000"));
         row("  peak memory", QStringLiteral("+%1 MiB").arg(analysis.peakMiB - analysis.idleMiB, 0, 'f', 1),
             QStringLiteral("above the idle window (%1 MiB), goal under 100").arg(analysis.idleMiB, 0, 'f', 1));
-        row("  longest event-loop stall of the window", ms(analysis.longestStallMs), QStringLiteral("goal under 50 ms"));
+        row("  longest event-loop stall of the window", ms(analysis.longestStallMs),
+            QStringLiteral("goal under 50 ms"));
     }
 
     // A minute of packets as fast as a loopback server can write them.

@@ -6,6 +6,8 @@
 //   varnock_screenshot docs/live.png live HOST:PORT SECONDS
 // or, beside a UI-View32 (or its stand-in), the map window showing two ranges of the filter:
 //   varnock_screenshot map.png map
+// or the window "Live Traffic" some seconds into the analysis of a capture:
+//   varnock_screenshot analysis.png analyse CAPTURE SECONDS
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "aprsis/gui/livewindow.h"
@@ -30,15 +32,36 @@ int main(int argc, char *argv[])
     // Settings of a UI-View32 on this machine must not reach into the figures or the picture.
     QStandardPaths::setTestModeEnabled(true);
     const bool live = argc == 5 && qstrcmp(argv[2], "live") == 0;
+    const bool analyse = argc == 5 && qstrcmp(argv[2], "analyse") == 0;
     const bool map = argc == 3 && qstrcmp(argv[2], "map") == 0;
-    if (argc != 2 && argc != 3 && !live) {
+    if (argc != 2 && argc != 3 && !live && !analyse) {
         std::fprintf(stderr,
                      "usage: varnock_screenshot FILE.png [PAGE]\n"
                      "       varnock_screenshot FILE.png live HOST:PORT SECONDS\n"
-                     "       varnock_screenshot FILE.png map\n");
+                     "       varnock_screenshot FILE.png map\n"
+                     "       varnock_screenshot FILE.png analyse CAPTURE SECONDS\n");
         return 2;
     }
-    QtDialogs dialogs;
+    // The file box of "Analyse a capture..." answers with the capture given.
+    class CaptureDialogs final : public Dialogs
+    {
+    public:
+        QString capture;
+        QtDialogs real;
+        QString askText(QWidget *p, const QString &a, const QString &b, const QString &c) override
+        {
+            return real.askText(p, a, b, c);
+        }
+        void tell(QWidget *p, const QString &text) override { real.tell(p, text); }
+        bool confirm(QWidget *, const QString &) override { return true; }
+        QString askSaveFileName(QWidget *p, const QString &a, const QString &b, const QString &c) override
+        {
+            return real.askSaveFileName(p, a, b, c);
+        }
+        QString askOpenFileName(QWidget *, const QString &, const QString &) override { return capture; }
+    } dialogs;
+    if (analyse)
+        dialogs.capture = QString::fromLocal8Bit(argv[3]);
     DesktopTextViewer viewer;
     // Pictures and figures of Varnock alone, without a UI-View32 to talk to.
     const std::unique_ptr<UiViewConnector> uiview = createPlatformConnector();
@@ -69,13 +92,17 @@ int main(int argc, char *argv[])
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         QApplication::processEvents();
     }
-    if (live) {
+    if (live || analyse) {
         window.decodeFilter(QStringLiteral("filter b/G* t/mw r/51/10/600"));
         window.findChild<QPushButton *>(QStringLiteral("live_test"))->click();
         shown = window.liveWindow();
-        shown->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QString::fromLocal8Bit(argv[3]));
-        shown->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0CALL"));
-        shown->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
+        if (live) {
+            shown->findChild<QLineEdit *>(QStringLiteral("live_server"))->setText(QString::fromLocal8Bit(argv[3]));
+            shown->findChild<QLineEdit *>(QStringLiteral("live_call"))->setText(QStringLiteral("N0CALL"));
+            shown->findChild<QPushButton *>(QStringLiteral("live_connect"))->click();
+        } else {
+            shown->findChild<QPushButton *>(QStringLiteral("live_analyse"))->click();
+        }
         // Grabbed while still connected: quitting closes the window, and closing disconnects.
         QImage picture;
         QTimer::singleShot(QString::fromLocal8Bit(argv[4]).toInt() * 1000, &app, [&] {

@@ -102,30 +102,30 @@ void TestLiveSession::script_data()
 
     QTest::newRow("logs in") << loggedIn << int(S::Connected)
                              << u"Logged in as N0CALL (unverified) on server T2TEST  |  aprsc 2.1.21"_s << 1
-                             << login + "#filter?\r\n" << QByteArrayList();
+                             << login + "#filter?\r\n"
+                             << QByteArrayList();
     QTest::newRow("packets byte for byte, NUL and 8-bit")
         << loggedIn + QStringList{u"recv@40:G4ABC>APRS:>a"_s, u"recv@41:\0b\xe9\\r\\n\\r\\r\\nM0X>APRS:>c\\n"_s}
         << int(S::Connected) << u"Logged in"_s << 1 << login + "#filter?\r\n"
         << QByteArrayList{QByteArray("G4ABC>APRS:>a\0b\xe9", 16), "M0X>APRS:>c"};
     QTest::newRow("refused, then waits") << QStringList{u"open@0"_s, u"lost@5:Connection refused by h:1"_s}
                                          << int(S::WaitingToReconnect)
-                                         << u"Connection refused by h:1. Reconnecting in 1 s..."_s << 1
-                                         << QByteArray() << QByteArrayList();
+                                         << u"Connection refused by h:1. Reconnecting in 1 s..."_s << 1 << QByteArray()
+                                         << QByteArrayList();
     QTest::newRow("reconnects when the wait is over")
         << QStringList{u"open@0"_s, u"lost@5:Connection refused by h:1"_s, u"tick@1004"_s, u"tick@1005"_s}
         << int(S::Connecting) << u"Reconnecting to"_s << 2 << QByteArray() << QByteArrayList();
     QTest::newRow("answers the login and closes: the wait grows")
-        << QStringList{u"open@0"_s, u"lost@5:Connection refused by h:1"_s, u"cycle@0:6"_s}
-        << int(S::WaitingToReconnect) << u"The server closed the connection. Reconnecting in 60 s..."_s << 7
-        << QByteArray() << QByteArrayList();
+        << QStringList{u"open@0"_s, u"lost@5:Connection refused by h:1"_s, u"cycle@0:6"_s} << int(S::WaitingToReconnect)
+        << u"The server closed the connection. Reconnecting in 60 s..."_s << 7 << QByteArray() << QByteArrayList();
     QTest::newRow("a healthy minute starts the waits again")
         << loggedIn + QStringList{u"recv@30000:# keepalive\\r\\n"_s, u"lost@60030:The server closed the connection"_s}
         << int(S::WaitingToReconnect) << u"The server closed the connection. Reconnecting in 1 s..."_s << 1
         << QByteArray() << QByteArrayList();
     QTest::newRow("greeting, then silence")
         << QStringList{u"open@0"_s, u"connected@10"_s, u"recv@20:# aprsc\\r\\n"_s, u"tick@10009"_s, u"tick@10010"_s}
-        << int(S::WaitingToReconnect) << u"h:14580 did not answer the login within 10 s. Reconnecting in 1 s..."_s
-        << 1 << QByteArray() << QByteArrayList();
+        << int(S::WaitingToReconnect) << u"h:14580 did not answer the login within 10 s. Reconnecting in 1 s..."_s << 1
+        << QByteArray() << QByteArrayList();
     QTest::newRow("no connection within the time")
         << QStringList{u"open@0"_s, u"tick@10000"_s} << int(S::WaitingToReconnect)
         << u"h:14580 did not accept the connection within 10 s"_s << 1 << QByteArray() << QByteArrayList();
@@ -144,11 +144,11 @@ void TestLiveSession::script_data()
         << QByteArrayList();
     QTest::newRow("a change before the login goes with it")
         << QStringList{u"open@0"_s, u"line@5:filter p/DL"_s, u"connected@10"_s, u"tick@2000"_s} << int(S::LoggingIn)
-        << u"Logging in to h:14580 as N0CALL..."_s << 1
-        << "user N0CALL pass -1 vers Varnock 1.1.0 filter p/DL\r\n"_ba << QByteArrayList();
+        << u"Logging in to h:14580 as N0CALL..."_s << 1 << "user N0CALL pass -1 vers Varnock 1.1.0 filter p/DL\r\n"_ba
+        << QByteArrayList();
     QTest::newRow("closed by the user") << loggedIn + QStringList{u"close@40"_s, u"lost@50:gone"_s, u"tick@99999"_s}
-                                        << int(S::Disconnected) << u"Disconnected."_s << 1
-                                        << login + "#filter?\r\n" << QByteArrayList();
+                                        << int(S::Disconnected) << u"Disconnected."_s << 1 << login + "#filter?\r\n"
+                                        << QByteArrayList();
 }
 
 void TestLiveSession::script()

@@ -118,11 +118,10 @@ void TestServerLines::splitsTheStream_data()
     QTest::newRow("NUL and 8-bit kept") << QByteArrayList{QByteArray("a\0b\xe9\n", 5)}
                                         << QByteArrayList{QByteArray("a\0b\xe9", 4)} << 0 << 0;
     QTest::newRow("at the cap") << QByteArrayList{"0123", "4567\n"} << QByteArrayList{"01234567"} << 0 << 0;
-    QTest::newRow("long line dropped and counted") << QByteArrayList{"0123456789", "0123", "45\nok\n"}
-                                                   << QByteArrayList{"ok"} << 1 << 0;
+    QTest::newRow("long line dropped and counted")
+        << QByteArrayList{"0123456789", "0123", "45\nok\n"} << QByteArrayList{"ok"} << 1 << 0;
     QTest::newRow("long line in one chunk") << QByteArrayList{"012345678\nok\n"} << QByteArrayList{"ok"} << 1 << 0;
-    QTest::newRow("a line never ended") << QByteArrayList{"0123456789", "0123456789"} << QByteArrayList() << 0
-                                        << 20;
+    QTest::newRow("a line never ended") << QByteArrayList{"0123456789", "0123456789"} << QByteArrayList() << 0 << 20;
 }
 
 void TestServerLines::splitsTheStream()

@@ -139,14 +139,14 @@ void TestHostileServer::liveCommand()
 #endif
     HostileServer server(HostileServer::Then(then), answers);
     const QString program = QCoreApplication::applicationDirPath() + u"/varnock"_s;
-    const QStringList arguments{u"--live"_s, u"b/G*"_s, u"--server"_s, u"127.0.0.1:%1"_s.arg(server.port()),
+    const QStringList arguments{u"--live"_s, u"b/G*"_s,  u"--server"_s, u"127.0.0.1:%1"_s.arg(server.port()),
                                 u"--call"_s, u"N0CALL"_s};
     QProcess varnock;
     if (closeOutput) {
         // Without a time of its own, only its closed output can end it: "| head" closes it.
-        varnock.start(u"bash"_s, QStringList{u"-c"_s, u"\"$0\" \"$@\" | head -c 1000 >/dev/null; exit ${PIPESTATUS[0]}"_s,
-                                             program}
-                                     + arguments);
+        varnock.start(u"bash"_s,
+                      QStringList{u"-c"_s, u"\"$0\" \"$@\" | head -c 1000 >/dev/null; exit ${PIPESTATUS[0]}"_s, program}
+                          + arguments);
     } else {
         varnock.start(program, arguments + QStringList{u"--seconds"_s, u"2"_s});
     }

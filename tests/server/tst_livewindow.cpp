@@ -248,6 +248,7 @@ void TestLiveWindow::reconnectsWhenTheServerIsBack()
     QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(
                                  u"Connection refused by 127.0.0.1:%1. Reconnecting in"_s.arg(m_server.port())),
                              10000);
+    QCOMPARE(bench.fragments(), QStringList{u"(the server's default): not sent"_s}); // no server applies it now
     QString error;
     QVERIFY2(m_server.restart(&error), qPrintable(error));
     QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(u"Logged in as N0CALL"_s), 40000);
@@ -274,7 +275,7 @@ void TestLiveWindow::leavesAServerThatFallsSilent()
     bench.window->setSilenceLimit(500);
     bench.find<QPushButton>(u"live_connect"_s)->click();
     QTRY_VERIFY_WITH_TIMEOUT(bench.status().startsWith(u"127.0.0.1:%1 did not answer the login within 0.5 s. "
-                                                        "Reconnecting in 1 s..."_s.arg(silent.serverPort())),
+                                                       "Reconnecting in 1 s..."_s.arg(silent.serverPort())),
                              5000);
     QTRY_COMPARE(bench.shown(), QByteArrayList{awkward});
     QCOMPARE(bench.table()->index(0, LivePacketModel::Text).data().toString(),

@@ -13,8 +13,7 @@ QString durationText(int msecs)
 
 LiveSession::LiveSession(const Settings &settings)
     : m_settings(settings)
-{
-}
+{ }
 
 LiveSession::Effects LiveSession::open(const QString &filterLine, qint64 now)
 {
@@ -35,10 +34,10 @@ void LiveSession::startConnecting(Effects &effects, qint64 now)
     m_loggedInAt = -1;
     m_trafficSinceLogin = false;
     m_deadline = now + m_settings.answerMs;
-    m_sentence = QStringLiteral("%1 to %2:%3...")
-                     .arg(m_failures == 0 ? QStringLiteral("Connecting") : QStringLiteral("Reconnecting"),
-                          m_settings.host)
-                     .arg(m_settings.port);
+    m_sentence
+        = QStringLiteral("%1 to %2:%3...")
+              .arg(m_failures == 0 ? QStringLiteral("Connecting") : QStringLiteral("Reconnecting"), m_settings.host)
+              .arg(m_settings.port);
     effects.connect = true;
 }
 
@@ -70,7 +69,8 @@ LiveSession::Effects LiveSession::connected(qint64 now)
     effects.write = loginLine(m_settings.call, m_settings.passcode, m_line);
     m_state = State::LoggingIn;
     m_deadline = now + m_settings.answerMs;
-    m_sentence = QStringLiteral("Logging in to %1:%2 as %3...").arg(m_settings.host).arg(m_settings.port).arg(m_settings.call);
+    m_sentence
+        = QStringLiteral("Logging in to %1:%2 as %3...").arg(m_settings.host).arg(m_settings.port).arg(m_settings.call);
     return effects;
 }
 
@@ -177,8 +177,8 @@ LiveSession::Effects LiveSession::tick(qint64 now)
                        now);
         break;
     case State::Connected:
-        effects = lost(QStringLiteral("No traffic from the server for %1").arg(durationText(m_settings.silenceMs)),
-                       now);
+        effects
+            = lost(QStringLiteral("No traffic from the server for %1").arg(durationText(m_settings.silenceMs)), now);
         break;
     }
     return effects;

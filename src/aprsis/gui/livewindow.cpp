@@ -260,8 +260,9 @@ bool LiveWindow::mayReplaceTable()
 {
     if (!m_showsAnalysis)
         return true;
-    return m_dialogs.confirm(this, QStringLiteral("The table shows the analysis of %1. Replace it?")
-                                       .arg(QDir::toNativeSeparators(m_analysedPath)));
+    return m_dialogs.confirm(this,
+                             QStringLiteral("The table shows the analysis of %1. Replace it?")
+                                 .arg(QDir::toNativeSeparators(m_analysedPath)));
 }
 
 void LiveWindow::toggleConnection()
@@ -320,6 +321,7 @@ void LiveWindow::showSession()
     const bool active = isActive();
     m_connect->setText(active ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
     m_analyse->setEnabled(!active && !m_analysis);
+    const LiveSession::State state = m_client->session().state();
     if (!active) {
         m_flush->stop();
         while (!m_pending.isEmpty())
@@ -327,6 +329,9 @@ void LiveWindow::showSession()
         flushPackets();
         if (!m_showsAnalysis)
             showFragments(m_filterLine, FragmentState::NotSent);
+    } else if (state == LiveSession::State::Connecting || state == LiveSession::State::WaitingToReconnect) {
+        // No server applies anything for this window now.
+        showFragments(m_filterLine, FragmentState::NotSent);
     } else {
         showServerView();
     }
@@ -478,9 +483,11 @@ void LiveWindow::analyseCapture()
         showStatus();
         return;
     }
-    if ((m_count > 0 || m_showsAnalysis) && !m_dialogs.confirm(this, QStringLiteral("Analysing %1 replaces what the "
-                                                                                      "table shows. Go on?")
-                                                                        .arg(QDir::toNativeSeparators(path))))
+    if ((m_count > 0 || m_showsAnalysis)
+        && !m_dialogs.confirm(this,
+                              QStringLiteral("Analysing %1 replaces what the "
+                                             "table shows. Go on?")
+                                  .arg(QDir::toNativeSeparators(path))))
         return;
     // The capture is evaluated as the current line would be: only what it passes comes to the table.
     m_analysedPath = path;

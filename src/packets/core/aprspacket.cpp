@@ -413,8 +413,7 @@ struct CaptureReader::Lines
 CaptureReader::CaptureReader(QIODevice &capture)
     : m_capture(capture)
     , m_lines(std::make_unique<Lines>())
-{
-}
+{ }
 
 CaptureReader::~CaptureReader() = default;
 
