@@ -212,6 +212,7 @@ LiveWindow::~LiveWindow()
     if (m_analysis) {
         *m_cancelAnalysis = true;
         m_analysis->wait();
+        delete m_analysis;
     }
 }
 
