@@ -58,6 +58,8 @@ public:
         /// A line that was not sent, and why; the server goes on with the line sent before.
         QString unsent;
         QString problem;
+
+        friend bool operator==(const FilterView &, const FilterView &) = default;
     };
 
     explicit LiveSession(const Settings &settings);

@@ -69,6 +69,7 @@ void AprsIsClient::setFilterLine(const QString &filterLine)
 
 void AprsIsClient::apply(LiveSession::Effects effects)
 {
+
     if (effects.disconnect || effects.connect)
         m_socket->abort();
     if (effects.connect)
@@ -84,7 +85,12 @@ void AprsIsClient::apply(LiveSession::Effects effects)
         Q_EMIT serverLineReceived(line);
     if (!effects.packets.isEmpty())
         Q_EMIT packetsReceived(effects.packets);
-    Q_EMIT changed();
+    // Told only when something shows differently, so that a flood of packets redraws nothing else.
+    if (m_told.state != m_session.state() || m_told.status != m_session.status()
+        || !(m_told.filter == m_session.filter())) {
+        m_told = {m_session.state(), m_session.status(), m_session.filter()};
+        Q_EMIT changed();
+    }
 }
 
 void AprsIsClient::readAvailable()

@@ -53,4 +53,11 @@ private:
     LiveSession m_session{LiveSession::Settings()};
     QTcpSocket *m_socket;
     QTimer *m_timer;
+    /// What changed() last told.
+    struct Told
+    {
+        LiveSession::State state = LiveSession::State::Disconnected;
+        QString status;
+        LiveSession::FilterView filter;
+    } m_told;
 };
