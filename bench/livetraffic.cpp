@@ -233,18 +233,34 @@ BurstFigures measureBurst(bool window, qint64 packets)
     return figures;
 }
 
+namespace {
+
+/// The full-feed capture repeated to a number of packets, written a block at a time; false when
+/// there is no capture.
+bool writeRepeatedCapture(QTemporaryFile &file, qint64 packets)
+{
+    const QByteArrayList corpus = fullFeedCapture();
+    if (corpus.isEmpty() || !file.open())
+        return false;
+    const QByteArray block = corpus.join("\r\n") + "\r\n";
+    qint64 written = 0;
+    for (; written + corpus.size() <= packets; written += corpus.size())
+        file.write(block);
+    for (qint64 i = 0; written < packets; ++i, ++written)
+        file.write(corpus[i] + "\r\n");
+    return file.flush();
+}
+
+} // namespace
+
 EngineFigures measureEngine(qint64 packets, const QString &filterLine)
 {
     EngineFigures figures;
-    const QByteArrayList corpus = fullFeedCapture();
     QTemporaryFile file;
-    if (corpus.isEmpty() || !file.open()) {
+    if (!writeRepeatedCapture(file, packets)) {
         figures.failure = QStringLiteral("no capture in ../shared/aprs-corpus");
         return figures;
     }
-    for (qint64 i = 0; i < packets; ++i)
-        file.write(corpus[i % corpus.size()] + "\r\n");
-    file.flush();
 
     // Each pass reads the file afresh, from the page cache after the first.
     const auto perSecond = [&](const std::function<void(const QByteArray &)> &use) {
@@ -300,20 +316,11 @@ int analyseInChild(int argc, char *argv[], const QString &path, const QString &f
 AnalysisFigures measureAnalysis(qint64 packets, const QString &filterLine)
 {
     AnalysisFigures figures;
-    const QByteArrayList corpus = fullFeedCapture();
-    QTemporaryFile file;
-    if (corpus.isEmpty() || !file.open()) {
+    QTemporaryFile file; // some 3 GB
+    if (!writeRepeatedCapture(file, packets)) {
         figures.failure = QStringLiteral("no capture in ../shared/aprs-corpus");
         return figures;
     }
-    // Written a block at a time: some 3 GB.
-    const QByteArray block = corpus.join("\r\n") + "\r\n";
-    qint64 written = 0;
-    for (; written + corpus.size() <= packets; written += corpus.size())
-        file.write(block);
-    for (qint64 i = 0; written < packets; ++i, ++written)
-        file.write(corpus[i] + "\r\n");
-    file.flush();
     figures.packets = packets;
 
     QProcess child;

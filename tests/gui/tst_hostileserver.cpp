@@ -1,12 +1,15 @@
 #include "aprsis/gui/livewindow.h"
 #include "support/workbench.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void liveCommand();
     void windowWaitsLongerEachTime();
     void windowRecordsUpToItsLimit();
+    void analysisCanBeCancelled();
 };
 
 namespace {
@@ -212,6 +216,43 @@ void TestHostileServer::windowRecordsUpToItsLimit()
     QVERIFY(QFileInfo(saved).size() <= 1 << 20 && QFileInfo(saved).size() > (1 << 20) - 200);
     window->findChild<QPushButton *>(u"live_connect"_s)->click();
     QVERIFY(!window->isActive());
+}
+
+void TestHostileServer::analysisCanBeCancelled()
+{
+    // Not a server, but a capture too big to wait for: the window answers, and Cancel stops it.
+    QTemporaryDir folder;
+    const QString capture = folder.filePath(u"big.txt"_s);
+    QFile file(capture);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray block;
+    for (int i = 0; i < 10000; ++i)
+        block += "G4A" + QByteArray::number(i) + ">APRS,TCPIP*:!5130.00N/00010.00W-big capture\r\n";
+    for (int i = 0; i < 200; ++i)
+        file.write(block);
+    file.close();
+    Workbench bench;
+    bench.form.decodeFilter(u"b/G4A1*"_s);
+    bench.find<QPushButton>(u"live_test"_s)->click();
+    LiveWindow *window = bench.form.liveWindow();
+    bench.dialogs.answer(capture);
+    window->findChild<QPushButton *>(u"live_analyse"_s)->click();
+    QVERIFY(window->isAnalysing());
+    QVERIFY(window->findChild<QPushButton *>(u"live_cancel"_s)->isVisible());
+    window->findChild<QPushButton *>(u"live_cancel"_s)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isAnalysing(), 10000);
+    auto *status = window->findChild<QLabel *>(u"live_status"_s);
+    QVERIFY2(status->text().contains(u"(cancelled: only what was read before)"_s), qPrintable(status->text()));
+
+    // What the table shows copies as the packets' lines.
+    auto *table = window->findChild<QTableView *>(u"live_packets"_s);
+    QVERIFY(table->model()->rowCount() > 0);
+    table->selectRow(0);
+    QCOMPARE(table->actions().size(), 1);
+    QCOMPARE(table->actions().first()->shortcut(), QKeySequence(QKeySequence::Copy));
+    table->actions().first()->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(),
+             table->model()->index(0, 0).data(LivePacketModel::RawLineRole).toByteArray());
 }
 
 QTEST_MAIN(TestHostileServer)

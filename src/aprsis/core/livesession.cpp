@@ -163,17 +163,13 @@ LiveSession::Effects LiveSession::tick(qint64 now)
         startConnecting(effects, now);
         break;
     case State::Connecting:
-        effects = lost(QStringLiteral("%1:%2 did not accept the connection within %3")
-                           .arg(m_settings.host)
-                           .arg(m_settings.port)
-                           .arg(durationText(m_settings.answerMs)),
-                       now);
-        break;
     case State::LoggingIn:
-        effects = lost(QStringLiteral("%1:%2 did not answer the login within %3")
+        effects = lost(QStringLiteral("%1:%2 did not %3 within %4")
                            .arg(m_settings.host)
                            .arg(m_settings.port)
-                           .arg(durationText(m_settings.answerMs)),
+                           .arg(m_state == State::Connecting ? QStringLiteral("accept the connection")
+                                                             : QStringLiteral("answer the login"),
+                                durationText(m_settings.answerMs)),
                        now);
         break;
     case State::Connected:
