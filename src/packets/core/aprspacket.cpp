@@ -1,6 +1,5 @@
 #include "packets/core/aprspacket.h"
 
-#include "base/core/linereader.h"
 #include "geo/core/numbers.h"
 
 #include <QIODevice>
@@ -403,34 +402,15 @@ AprsPacket readAtDepth(const QByteArray &line, int depth)
 
 } // namespace
 
-struct CaptureReader::Lines
-{
-    LineReader reader;
-    QList<QByteArray> ready;
-    qsizetype next = 0;
-};
-
-CaptureReader::CaptureReader(QIODevice &capture)
-    : m_capture(capture)
-    , m_lines(std::make_unique<Lines>())
-{ }
-
-CaptureReader::~CaptureReader() = default;
-
-qint64 CaptureReader::cutLines() const
-{
-    return m_lines->reader.cutLines();
-}
-
 bool CaptureReader::next(QByteArray *packet)
 {
-    while (m_lines->next == m_lines->ready.size()) {
-        m_lines->ready.clear();
-        m_lines->next = 0;
+    while (m_next == m_ready.size()) {
+        m_ready.clear();
+        m_next = 0;
         if (!fill())
             return false;
     }
-    *packet = std::move(m_lines->ready[m_lines->next++]);
+    *packet = std::move(m_ready[m_next++]);
     return true;
 }
 
@@ -440,25 +420,25 @@ bool CaptureReader::fill()
         return false;
     const auto take = [this](QByteArrayView line) {
         if (!line.startsWith('#'))
-            m_lines->ready.append(line.toByteArray());
+            m_ready.append(line.toByteArray());
     };
     // Read in blocks, not by lines: a pipe or a FIFO says it is at its end before its first bytes.
     char block[1 << 16];
     const qint64 got = m_capture.read(block, sizeof block);
     if (got > 0) {
         m_bytes += got;
-        m_lines->reader.feed(QByteArrayView(block, got), take);
-        if (m_lines->reader.runningLength() > kMaxUnendedLine) {
+        m_reader.feed(QByteArrayView(block, got), take);
+        if (m_reader.runningLength() > kMaxUnendedLine) {
             m_problem = QStringLiteral("No line end in %1 bytes after byte %2: this is not a capture.")
                             .arg(kMaxUnendedLine)
-                            .arg(m_bytes - m_lines->reader.runningLength());
+                            .arg(m_bytes - m_reader.runningLength());
             m_ended = true;
         }
         return true;
     }
     if (got < 0)
         m_problem = m_capture.errorString();
-    m_lines->reader.finish(take);
+    m_reader.finish(take);
     m_ended = true;
     return true;
 }

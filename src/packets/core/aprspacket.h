@@ -1,7 +1,10 @@
 #pragma once
 
+#include "base/core/linereader.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QVarLengthArray>
 
@@ -81,8 +84,9 @@ public:
     /// A stream that goes this long without a line end is no capture (/dev/zero, say): reading stops.
     static constexpr qint64 kMaxUnendedLine = 1 << 20;
 
-    explicit CaptureReader(QIODevice &capture);
-    ~CaptureReader();
+    explicit CaptureReader(QIODevice &capture)
+        : m_capture(capture)
+    { }
 
     /// The next packet; false at the end of the capture or when reading failed (see problem()).
     bool next(QByteArray *packet);
@@ -90,7 +94,7 @@ public:
     /// Why reading stopped before the end; empty when it reached the end.
     QString problem() const { return m_problem; }
     /// Lines dropped for being longer than the line cap.
-    qint64 cutLines() const;
+    qint64 cutLines() const { return m_reader.cutLines(); }
     /// Bytes read so far.
     qint64 bytesRead() const { return m_bytes; }
 
@@ -98,8 +102,9 @@ private:
     bool fill();
 
     QIODevice &m_capture;
-    struct Lines;
-    std::unique_ptr<Lines> m_lines;
+    LineReader m_reader;
+    QList<QByteArray> m_ready; ///< lines read and not yet taken
+    qsizetype m_next = 0;
     qint64 m_bytes = 0;
     QString m_problem;
     bool m_ended = false;
