@@ -112,31 +112,41 @@ grep -E '^ *[0-9]+/[0-9]+ Test' "$work/ctest.log" || true
 standin_exe=uiview32-standin.exe
 [[ $emulated == ON ]] && standin_exe=uiview32-standin64.exe
 
-# 2. The COM link alone against the stand-in, which COM starts itself here.
-started=$SECONDS
-wine "$bin/$standin_exe" /unregserver >/dev/null
-wine "$bin/$standin_exe" /regserver >/dev/null
-folder="Z:${bin//\//\\}"
-rm -f "$bin/standin.log" "$bin/standin.cmd"
-{
-    echo "--- a whole session"
-    timeout 120 wine "$bin/comdriver.exe" "$folder"
-    wineserver -w
-    echo "--- a stand-in that crashes"
-    timeout 120 wine "$bin/comdriver.exe" "$folder" crash
-    wineserver -w
-    echo "--- faults"
-    timeout 120 wine "$bin/comdriver.exe" "$folder" faults
-    timeout 120 wine "$bin/comdriver.exe" "$folder" faults2
-    wineserver -w
+# 2. The COM link alone against the stand-in, which COM starts itself here. Under emulation an event
+# now and then arrives after the stand-in has gone: up to three tries, each from a fresh Wine server.
+com_link_alone() {
     wine "$bin/$standin_exe" /unregserver >/dev/null
-    echo "--- before registration"
-    timeout 60 wine "$bin/comdriver.exe" "$folder" unregistered
-} 2>/dev/null | tr -d '\r' >"$work/driver.txt" || true
-tr -d '\r' <"$bin/standin.log" >"$work/log.txt" 2>/dev/null || : >"$work/log.txt"
-if diff -u "$project/standin/win/expected-driver.txt" "$work/driver.txt" \
-    && diff -u "$project/standin/win/expected-log.txt" "$work/log.txt"; then
-    pass "every operation and both events ran through the COM link alone, in $((SECONDS - started)) s"
+    wine "$bin/$standin_exe" /regserver >/dev/null
+    folder="Z:${bin//\//\\}"
+    rm -f "$bin/standin.log" "$bin/standin.cmd"
+    {
+        echo "--- a whole session"
+        timeout 120 wine "$bin/comdriver.exe" "$folder"
+        wineserver -w
+        echo "--- a stand-in that crashes"
+        timeout 120 wine "$bin/comdriver.exe" "$folder" crash
+        wineserver -w
+        echo "--- faults"
+        timeout 120 wine "$bin/comdriver.exe" "$folder" faults
+        timeout 120 wine "$bin/comdriver.exe" "$folder" faults2
+        wineserver -w
+        wine "$bin/$standin_exe" /unregserver >/dev/null
+        echo "--- before registration"
+        timeout 60 wine "$bin/comdriver.exe" "$folder" unregistered
+    } 2>/dev/null | tr -d '\r' >"$work/driver.txt" || true
+    tr -d '\r' <"$bin/standin.log" >"$work/log.txt" 2>/dev/null || : >"$work/log.txt"
+    diff -u "$project/standin/win/expected-driver.txt" "$work/driver.txt" \
+        && diff -u "$project/standin/win/expected-log.txt" "$work/log.txt"
+}
+started=$SECONDS
+tries=0
+until com_link_alone; do
+    ((++tries < 3)) || break
+    wineserver -k || true
+    wineserver -w || true
+done
+if ((tries < 3)); then
+    pass "every operation and both events ran through the COM link alone, in $((SECONDS - started)) s, $((tries + 1)) run(s)"
 else
     fail "the COM link alone: the driver's lines or the stand-in's log differ from standin/win/expected-*.txt"
 fi
