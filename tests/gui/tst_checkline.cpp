@@ -40,7 +40,7 @@ void TestCheckLine::followsTheLine()
     QVERIFY(
         bench.find<QPlainTextEdit>(u"main_filter"_s)->toolTip().contains(u"stations whose callsign starts with G"_s));
     bench.form.decodeFilter(u"b/G*"_s);
-    QCOMPARE(check->text(), u"Decoded 1 fragment. All 1 fragments are accepted by APRS-IS servers."_s);
+    QCOMPARE(check->text(), u"Decoded 1 fragment. The fragment is accepted by APRS-IS servers."_s);
     QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
     QCOMPARE(bench.dialogs.messages, QStringList());
 }
@@ -105,6 +105,9 @@ void TestCheckLine::commandLine_data()
     QTest::newRow("check, warning only")
         << QStringList{u"--check"_s, u"b/ABCDEFGHIJ"_s} << 0
         << u"b/ABCDEFGHIJ: OK, Servers cut \"ABCDEFGHIJ\" to its first 9 characters.\n"_s << QString();
+    QTest::newRow("check, nothing") << QStringList{u"--check"_s, u""_s} << 0 << u"No fragments.\n"_s << QString();
+    QTest::newRow("explain, nothing") << QStringList{u"--explain"_s, u"filter"_s} << 0 << u"No fragments.\n"_s
+                                      << QString();
     QTest::newRow("explain") << QStringList{u"--explain"_s, u"filter -r/51.5/-1/100 s/>//"_s} << 0
                              << u"-r/51.5/-1/100: except positions within 100 km of 51.5 N 1 W\n"
                                 "s/>//: stations shown with the symbol Car\n"_s
@@ -133,6 +136,13 @@ void TestCheckLine::commandLine_data()
                               "drop\t\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
                            << u"b/G*: 1 passed\n-t/o: 1 removed\nr/95/0/1: ignored, as servers ignore it\n"
                               "4 packets, 1 passed\n"_s;
+    QTest::newRow("match, m/ without a call")
+        << QStringList{u"--match"_s, u"m/10"_s, capture} << 0
+        << u"drop\t\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"
+           "drop\t\tG4OBJ>APRS,TCPIP*:;LEADER   *092345z5130.00N/00015.00W>\n"
+           "drop\t\tM0XYZ>APRS:>hi\n"
+           "drop\t\tM0NEAR>APRS:!5130.00N/00012.00W-\n"_s
+        << u"m/10 measures from your own position: give --call with a callsign that sends positions."_s;
     QTest::newRow("match, from the login call")
         << QStringList{u"--match"_s, u"m/10"_s, u"--call"_s, u"g4abc"_s, capture} << 0
         << u"pass\tm/10\tG4ABC>APRS,TCPIP*,qAC,T2UK:!5130.00N/00010.00W-\n"

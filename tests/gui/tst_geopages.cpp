@@ -63,7 +63,7 @@ void TestGeoPages::rangeEntries()
     click(bench, u"range_exclude"_s);
     QCOMPARE(fragment(bench, u'r'), u"r/1/2/3 "_s); // Exclude is read only when adding
     setText(bench, u"range_latitude"_s, u"4"_s);
-    click(bench, u"Command4"_s);
+    QTest::keyClick(bench.find<QLineEdit>(u"range_range"_s), Qt::Key_Return); // Enter adds, as the button does
     QCOMPARE(fragment(bench, u'r'), u"r/1/2/3 -r/4/2/3 "_s);
     QCOMPARE(bench.form.filterLine(), u"filter r/1/2/3 -r/4/2/3"_s);
     QCOMPARE(bench.find<QTabWidget>(u"SSTab1"_s)->tabText(0), u"Range - r   [Active]"_s);
@@ -95,7 +95,7 @@ void TestGeoPages::areaEntries()
     click(bench, u"area_exclude"_s);
     click(bench, u"Command11"_s);
     click(bench, u"area_exclude"_s);
-    click(bench, u"Command11"_s);
+    QTest::keyClick(bench.find<QLineEdit>(u"area_longitude2"_s), Qt::Key_Enter);
     // Typed corners stay exactly as typed, even with the southern one first.
     QCOMPARE(bench.entries(u"List4"_s), (QStringList{u"-a/50/1/51/0"_s, u"a/50/1/51/0"_s}));
     QCOMPARE(bench.form.filterLine(), u"filter -a/50/1/51/0 a/50/1/51/0"_s);
@@ -105,6 +105,12 @@ void TestGeoPages::areaEntries()
     click(bench, u"area_clear"_s);
     QCOMPARE(fragment(bench, u'a'), QString());
     QCOMPARE(bench.find<QLineEdit>(u"area_longitude2"_s)->text(), QString());
+
+    // The coordinate fields say their format and the sign of south and west.
+    for (const QString &name : {u"range_latitude"_s, u"area_latitude1"_s, u"area_latitude2"_s})
+        QVERIFY2(bench.find<QLineEdit>(name)->toolTip().contains(u"south negative"_s), qPrintable(name));
+    for (const QString &name : {u"range_longitude"_s, u"area_longitude1"_s, u"area_longitude2"_s})
+        QVERIFY2(bench.find<QLineEdit>(name)->toolTip().contains(u"west negative"_s), qPrintable(name));
 }
 
 void TestGeoPages::decodeKeepsWordsWhole()

@@ -81,12 +81,16 @@ void TestUiViewLink::initTestCase()
 void TestUiViewLink::withoutUiView()
 {
     Workbench bench;
-    for (const QString &name : kMapButtons)
+    for (const QString &name : kMapButtons) {
         QVERIFY2(!bench.find<QPushButton>(name)->isEnabled(), qPrintable(name));
+        QCOMPARE(bench.find<QPushButton>(name)->toolTip(), u"UI-View32 is not installed"_s);
+    }
     QVERIFY(bench.find<QCheckBox>(u"checkAutoMessageSet"_s)->isEnabled());
     QVERIFY(bench.find<QCheckBox>(u"checkAutoSetArea"_s)->isEnabled());
     QCOMPARE(callNames(bench.uiview), QStringList());
     QCOMPARE(bench.dialogs.messages, QStringList());
+    autoSend(bench, true);
+    QVERIFY(bench.find<QLabel>(u"status"_s)->text().endsWith(u"UI-View32 is not installed, so nothing can be sent."_s));
 }
 
 void TestUiViewLink::besideUiView()
@@ -179,6 +183,11 @@ void TestUiViewLink::startUpFailuresAreToldOnce()
     tick(bench);
     const QStringList sent = linked ? QStringList{u"filter default"_s, u"filter d/X"_s} : QStringList();
     QCOMPARE(bench.uiview.messages(), sent);
+    // Each automatic send shows; without UI-View32's objects ticking the box says why nothing goes.
+    const QString status = bench.find<QLabel>(u"status"_s)->text();
+    QVERIFY2(status.contains(linked ? u"06:00:00: sent \"filter default\" and \"filter d/X\" through UI-View32."_s
+                                    : u"UI-View32 is not running, so nothing can be sent."_s),
+             qPrintable(status));
 }
 
 void TestUiViewLink::timerRunsFromTheStart()
@@ -267,7 +276,7 @@ void TestUiViewLink::failedSendIsRetried()
     bench.uiview.calls.clear();
     tick(bench);
     QCOMPARE(bench.uiview.messages(), (QStringList{u"filter default"_s, u"filter b/A"_s}));
-    QCOMPARE(status->text(), u"v1.1.0"_s);
+    QCOMPARE(status->text(), u"v1.1.0   06:00:10: sent \"filter default\" and \"filter b/A\" through UI-View32."_s);
 }
 
 void TestUiViewLink::uiviewInstalledLater()

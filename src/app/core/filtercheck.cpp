@@ -4,6 +4,7 @@
 #include "geo/core/numbers.h"
 #include "pages/core/symboltable.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -106,6 +107,13 @@ QString symbolWords(const QStringList &p, const SymbolTable *symbols)
 }
 
 } // namespace
+
+bool LineCheck::anyWarning() const
+{
+    return !warnings.isEmpty() || std::any_of(fragments.cbegin(), fragments.cend(), [](const Fragment &f) {
+        return f.verdict == Fragment::Verdict::AcceptedWithWarning;
+    });
+}
 
 bool LineCheck::anyIgnored() const
 {
@@ -236,9 +244,11 @@ QString checkSummary(const LineCheck &check)
             problems.append(QStringLiteral("%1: %2").arg(fragment.word, fragment.reason));
     }
     problems += check.warnings;
-    if (problems.isEmpty())
-        return check.fragments.isEmpty()
-            ? QStringLiteral("No fragments.")
-            : QStringLiteral("All %1 fragments are accepted by APRS-IS servers.").arg(accepted);
+    if (problems.isEmpty()) {
+        if (check.fragments.isEmpty())
+            return QStringLiteral("No fragments.");
+        return accepted == 1 ? QStringLiteral("The fragment is accepted by APRS-IS servers.")
+                             : QStringLiteral("All %1 fragments are accepted by APRS-IS servers.").arg(accepted);
+    }
     return problems.join(QStringLiteral("  "));
 }

@@ -16,6 +16,8 @@ struct LineCheck
 
     /// Whether any fragment would be ignored.
     bool anyIgnored() const;
+    /// Whether a server takes the line, but something in it may not be what its reader expects.
+    bool anyWarning() const;
 };
 
 /// Checks each word of a filter line (the leading word "filter" and empty words aside) against the

@@ -4,6 +4,7 @@
 #include "app/gui/form1.h"
 #include "app/gui/textviewer.h"
 #include "aprsis/net/aprsisclient.h"
+#include "base/core/filterline.h"
 #include "base/core/linereader.h"
 #include "base/gui/dialogs.h"
 #include "packets/core/filterengine.h"
@@ -189,6 +190,21 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
             err << fragment << ": " << decided[i] << (fragment.startsWith(u'-') ? " removed" : " passed") << '\n';
     }
     err << packets << " packets, " << passed << " passed" << Qt::endl;
+    // A fragment that measures from a station the capture never placed passes nothing: say why.
+    for (qsizetype i = 0; i < engine.fragments().size(); ++i) {
+        const Fragment &fragment = engine.fragment(i);
+        if (!engine.evaluates(i) || decided[i] > 0)
+            continue;
+        if (fragment.kind == u'm' && call.isEmpty())
+            err << QStringLiteral("%1 measures from your own position: give --call with a callsign that sends "
+                                  "positions.")
+                       .arg(fragment.word)
+                << Qt::endl;
+        else if (!fragment.call.isEmpty() && !engine.knowsPosition(fragment.call))
+            err << QStringLiteral("%1 measures from %2, whose position the capture never gives.")
+                       .arg(fragment.word, QString::fromLatin1(fragment.call))
+                << Qt::endl;
+    }
     if (reader.cutLines() > 0)
         err << reader.cutLines() << " lines longer than " << LineReader::kMaxLineLength
             << " bytes were skipped: no server sends such a line." << Qt::endl;
@@ -328,6 +344,8 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
                 << '\n';
         for (const QString &warning : result.warnings)
             out << warning << '\n';
+        if (result.fragments.isEmpty())
+            out << "No fragments.\n";
         return result.anyIgnored() ? 1 : 0;
     }
 
@@ -341,6 +359,8 @@ std::optional<int> runCommandLine(const QStringList &arguments, QTextStream &out
     if (forms.first() == &explain) {
         for (const QString &text : explainFilterLine(line, workbench.symbolTable()))
             out << text << '\n';
+        if (serverFragments(line).isEmpty())
+            out << "No fragments.\n";
         return 0;
     }
     const DecodePlan plan = workbench.decodeFilter(line);

@@ -232,6 +232,14 @@ QWidget *Form1::createFilterBand()
                                   QStringLiteral("Auto Send Filter Msg Via UI-View32"), band);
     m_autoArea = namedCheckBox(QStringLiteral("checkAutoSetArea"),
                                QStringLiteral("Auto Set 'Area' to Size of UI-View32 Map"), band);
+    connect(m_autoMessage, &QCheckBox::toggled, this, [this](bool ticked) {
+        if (!ticked || mUIV)
+            return;
+        m_status->setText(QStringLiteral("%1   Automatic sending is on, but %2, so nothing can be sent.")
+                              .arg(versionLabel(),
+                                   isUIView32Installed() ? QStringLiteral("UI-View32 is not running")
+                                                         : QStringLiteral("UI-View32 is not installed")));
+    });
     // Following the map only helps when the new area reaches the server.
     connect(m_autoArea, &QCheckBox::clicked, this, [this](bool ticked) {
         if (ticked)
@@ -287,8 +295,11 @@ void Form1::start()
     if (isUIView32Installed()) {
         problems += startUIView32Link();
     } else {
-        for (const char *name : {"Command6", "Command8", "Command13", "Command9"})
-            findChild<QPushButton *>(QLatin1StringView(name))->setEnabled(false);
+        for (const char *name : {"Command6", "Command8", "Command13", "Command9"}) {
+            auto *button = findChild<QPushButton *>(QLatin1StringView(name));
+            button->setEnabled(false);
+            button->setToolTip(QStringLiteral("UI-View32 is not installed"));
+        }
     }
     m_status->setText(versionLabel());
     if (!problems.isEmpty())
@@ -329,10 +340,11 @@ void Form1::showFilterCheck()
     m_check->setText(summary);
     m_check->setToolTip(summary);
     QPalette colours = m_check->palette();
+    // Three looks: something a server ignores, something to note, all well.
     colours.setColor(QPalette::WindowText,
-                     check.anyIgnored()     ? QColor(255, 160, 160)
-                         : m_decodeSetAside ? QColor(255, 220, 130)
-                                            : QColor(190, 255, 190));
+                     check.anyIgnored()                           ? QColor(255, 160, 160)
+                         : check.anyWarning() || m_decodeSetAside ? QColor(255, 220, 130)
+                                                                  : QColor(190, 255, 190));
     m_check->setPalette(colours);
     m_filterLine->setToolTip(explainFilterLine(line, symbolTable()).join(u'\n'));
 }
@@ -427,10 +439,14 @@ void Form1::sendFilterIfChanged()
         return;
     }
     m_lastSentFilter = line;
-    if (!m_sendFailingSince.isNull()) {
-        m_sendFailingSince = QDateTime();
-        m_status->setText(versionLabel());
-    }
+    m_sendFailingSince = QDateTime();
+    // Each automatic send shows, so that the user sees what the server was told, and when.
+    const QString when = m_services.now().toString(QStringLiteral("HH:mm:ss"));
+    m_status->setText(
+        trimBlanks(line) == u"filter"
+            ? QStringLiteral("%1   %2: sent \"filter default\" through UI-View32.").arg(versionLabel(), when)
+            : QStringLiteral("%1   %2: sent \"filter default\" and \"%3\" through UI-View32.")
+                  .arg(versionLabel(), when, line));
 }
 
 QString Form1::lastSentFilter() const

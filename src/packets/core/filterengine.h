@@ -43,6 +43,8 @@ public:
     /// The most stations whose position is remembered; the longest unheard are forgotten first.
     /// The whole APRS-IS network has some 50,000 stations with a position in a day.
     static constexpr qsizetype kMaxPositions = 200000;
+    /// Whether the engine knows where the station is, from the packets read so far.
+    bool knowsPosition(QByteArrayView call) const { return lastPosition(call).has_value(); }
     /// How many positions are remembered now.
     qsizetype positionsKnown() const { return m_positions.size(); }
 

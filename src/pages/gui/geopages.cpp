@@ -15,6 +15,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+const QString kLatitudeFormat
+    = QStringLiteral("latitude in decimal degrees, north positive and south negative (51.5, -33.87).");
+const QString kLongitudeFormat
+    = QStringLiteral("longitude in decimal degrees, east positive and west negative (-0.12, 151.21).");
+
+} // namespace
+
 MapEntryPage::MapEntryPage(const Kind &kind, const MapPageNames &names, const QString &addCaption, Dialogs &dialogs,
                            QWidget *parent)
     : EntryListPage(kind, names.list, dialogs, parent)
@@ -76,6 +85,12 @@ RangePage::RangePage(Dialogs &dialogs, QWidget *parent)
     , m_longitude(namedLineEdit(QStringLiteral("range_longitude"), this))
     , m_range(namedLineEdit(QStringLiteral("range_range"), this))
 {
+    m_latitude->setToolTip(QStringLiteral("The centre's %1").arg(kLatitudeFormat));
+    m_longitude->setToolTip(QStringLiteral("The centre's %1").arg(kLongitudeFormat));
+    m_range->setToolTip(QStringLiteral("The distance from the centre, in kilometres (100, 12.5)."));
+    // Enter in any field adds the range, as the button does.
+    for (QLineEdit *field : {m_latitude, m_longitude, m_range})
+        connect(field, &QLineEdit::returnPressed, addButton(), &QPushButton::click);
     QGroupBox *inputs = namedGroup(QString(), QStringLiteral(" New Range "), this);
     auto *grid = new QGridLayout(inputs);
     grid->addWidget(new QLabel(QStringLiteral("Decimal Latitude"), inputs), 0, 0);
@@ -128,8 +143,15 @@ AreaPage::AreaPage(Dialogs &dialogs, QWidget *parent)
                                        QStringLiteral("area_latitude2"), QStringLiteral("area_longitude2")};
     const std::array<QString, 4> labels{QStringLiteral("Decimal Latitude 1"), QStringLiteral("Decimal Longitude 1"),
                                         QStringLiteral("Decimal Latitude 2"), QStringLiteral("Decimal Longitude 2")};
+    const std::array<QString, 4> tips{QStringLiteral("The north edge: %1").arg(kLatitudeFormat),
+                                      QStringLiteral("The west edge: %1").arg(kLongitudeFormat),
+                                      QStringLiteral("The south edge: %1").arg(kLatitudeFormat),
+                                      QStringLiteral("The east edge: %1").arg(kLongitudeFormat)};
     for (int i = 0; i < 4; ++i) {
         m_corners[static_cast<std::size_t>(i)] = namedLineEdit(names[static_cast<std::size_t>(i)], inputs);
+        m_corners[static_cast<std::size_t>(i)]->setToolTip(tips[static_cast<std::size_t>(i)]);
+        // Enter in any field adds the area, as the button does.
+        connect(m_corners[static_cast<std::size_t>(i)], &QLineEdit::returnPressed, addButton(), &QPushButton::click);
         grid->addWidget(new QLabel(labels[static_cast<std::size_t>(i)], inputs), i, 0);
         grid->addWidget(m_corners[static_cast<std::size_t>(i)], i, 1);
     }
