@@ -37,10 +37,21 @@ void TestCheckLine::followsTheLine()
     QCOMPARE(check->text(), QString()); // no line yet
     bench.form.decodeFilter(u"b/G* r/95/0/10"_s);
     QVERIFY2(check->text().contains(u"r/95/0/10 is ignored"_s), qPrintable(check->text()));
+    // What servers ignore is marked where it stands, by shape as well as colour.
+    auto *yellow = bench.find<QPlainTextEdit>(u"main_filter"_s);
+    QCOMPARE(yellow->extraSelections().size(), 1);
+    QCOMPARE(yellow->extraSelections().first().cursor.selectedText(), u"r/95/0/10"_s);
+    QVERIFY(yellow->extraSelections().first().format.fontStrikeOut());
+    auto *range = bench.find<QLineEdit>(u"frag_range"_s);
+    QVERIFY(range->font().strikeOut());
+    QVERIFY2(range->toolTip().startsWith(u"Servers ignore r/95/0/10: "_s), qPrintable(range->toolTip()));
+    QVERIFY(!bench.find<QLineEdit>(u"frag_budlist"_s)->font().strikeOut());
     QVERIFY(
         bench.find<QPlainTextEdit>(u"main_filter"_s)->toolTip().contains(u"stations whose callsign starts with G"_s));
     bench.form.decodeFilter(u"b/G*"_s);
     QCOMPARE(check->text(), u"Decoded 1 fragment. The fragment is accepted by APRS-IS servers."_s);
+    QCOMPARE(yellow->extraSelections().size(), 0);
+    QVERIFY(!range->font().strikeOut());
     QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
     QCOMPARE(bench.dialogs.messages, QStringList());
 }

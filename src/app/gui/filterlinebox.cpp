@@ -1,5 +1,7 @@
 #include "app/gui/filterlinebox.h"
 
+#include <QTextCursor>
+
 FilterLineBox::FilterLineBox(QWidget *parent)
     : QPlainTextEdit(parent)
 {
@@ -22,4 +24,20 @@ QString FilterLineBox::text() const
 void FilterLineBox::setText(const QString &text)
 {
     setPlainText(text);
+}
+
+void FilterLineBox::markIgnored(const QList<std::pair<qsizetype, qsizetype>> &stretches)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const auto &[start, length] : stretches) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(int(start));
+        mark.cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
+        mark.format.setFontStrikeOut(true);
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(QColor(200, 0, 0));
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
 }

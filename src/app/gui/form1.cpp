@@ -347,6 +347,38 @@ void Form1::showFilterCheck()
                                                                   : QColor(190, 255, 190));
     m_check->setPalette(colours);
     m_filterLine->setToolTip(explainFilterLine(line, symbolTable()).join(u'\n'));
+    markIgnoredFragments(check);
+}
+
+void Form1::markIgnoredFragments(const LineCheck &check)
+{
+    // In the line: each ignored fragment where it stands, found in the order servers read them.
+    const QString line = filterLine();
+    QList<std::pair<qsizetype, qsizetype>> stretches;
+    qsizetype from = line.startsWith(u"filter") ? 6 : 0;
+    for (const Fragment &fragment : check.fragments) {
+        const qsizetype at = line.indexOf(fragment.word, from);
+        if (at < 0)
+            continue;
+        from = at + fragment.word.size();
+        if (fragment.verdict == Fragment::Verdict::Ignored)
+            stretches.append({at, fragment.word.size()});
+    }
+    m_filterLine->markIgnored(stretches);
+
+    // In each fragment box that holds one: struck through, italic, and why, in its tooltip.
+    for (FragmentPage *page : m_pages) {
+        QLineEdit *box = page->fragmentBox();
+        QStringList reasons;
+        for (const Fragment &fragment : readFilterLine(box->text()))
+            if (fragment.verdict == Fragment::Verdict::Ignored)
+                reasons.append(QStringLiteral("Servers ignore %1: %2").arg(fragment.word, fragment.reason));
+        QFont font = box->font();
+        font.setStrikeOut(!reasons.isEmpty());
+        font.setItalic(!reasons.isEmpty());
+        box->setFont(font);
+        box->setToolTip(reasons.join(u'\n'));
+    }
 }
 
 const SymbolTable *Form1::symbolTable() const

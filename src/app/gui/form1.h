@@ -16,6 +16,7 @@
 
 class Dialogs;
 class FilterLineBox;
+struct LineCheck;
 class FragmentPage;
 class LiveWindow;
 class QCheckBox;
@@ -114,6 +115,7 @@ private:
 
     QStringList startUIView32Link();
     void showFilterCheck();
+    void markIgnoredFragments(const LineCheck &check);
     void followMapChange();
     MapWindow *openMapWindow();
     void pickOnMap(QLineEdit *callbackBox);
