@@ -333,7 +333,13 @@ void TestUiViewLink::areaFollowsTheMap()
     bench.uiview.raiseMapChanged(); // not following: untouched
     QCOMPARE(list->count(), 2);
 
+    // Ticked, the area is the map's at once, and the status line says so.
     bench.find<QCheckBox>(u"checkAutoSetArea"_s)->click();
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), u"a/51.5/-1.5/50.5/0.5"_s);
+    QVERIFY(
+        bench.find<QLabel>(u"status"_s)->text().endsWith(u"the area is now UI-View32's map, a/51.5/-1.5/50.5/0.5."_s));
+    bench.form.decodeFilter(u"a/1/2/3/4 b/X"_s);
     bench.find<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(1);
     bench.uiview.raiseMapChanged();
     QCOMPARE(list->count(), 1);

@@ -242,8 +242,11 @@ QWidget *Form1::createFilterBand()
     });
     // Following the map only helps when the new area reaches the server.
     connect(m_autoArea, &QCheckBox::clicked, this, [this](bool ticked) {
-        if (ticked)
-            m_autoMessage->setChecked(true);
+        if (!ticked)
+            return;
+        m_autoMessage->setChecked(true);
+        // The area follows the map from now on, so it starts from the map shown now.
+        followMapChange();
     });
     auto *checks = new QVBoxLayout;
     checks->setSpacing(2);
@@ -488,11 +491,14 @@ QString Form1::lastSentFilter() const
 
 void Form1::followMapChange()
 {
-    if (!m_autoArea->isChecked())
+    if (!m_autoArea->isChecked() || !mUivMap)
         return;
     if (const std::optional<QString> mapFile = mUivMap->mapFileName()) {
         loadMapCornersFromInf(*mapFile);
         setAreaFromMap();
+        m_status->setText(QStringLiteral("%1   %2: the area is now UI-View32's map, %3.")
+                              .arg(versionLabel(), m_services.now().toString(QStringLiteral("HH:mm:ss")),
+                                   trimBlanks(page(u'a')->fragmentBox()->text())));
     }
 }
 
