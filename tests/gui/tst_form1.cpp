@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -317,7 +318,7 @@ void TestForm1::help_data()
     QTest::addColumn<bool>("viewerStarts");
     QTest::addColumn<bool>("told");
     QTest::newRow("opens") << true << true << false;
-    QTest::newRow("no viewer") << true << false << true;
+    QTest::newRow("no viewer: its own window") << true << false << false;
     QTest::newRow("no file") << false << true << true;
 }
 
@@ -332,6 +333,7 @@ void TestForm1::help()
     if (fileThere) {
         QFile file(readme);
         QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Varnock\r\nfourteen kinds\r\n");
     }
     Workbench bench(folder.path());
     bench.viewer.starts = viewerStarts;
@@ -341,6 +343,10 @@ void TestForm1::help()
     QCOMPARE(bench.dialogs.messages.size(), told ? 1 : 0);
     if (told)
         QVERIFY(bench.dialogs.messages.first().contains(u"readme.1st"_s));
+    auto *own = bench.form.findChild<QPlainTextEdit *>(u"help_text"_s);
+    QCOMPARE(own != nullptr, fileThere && !viewerStarts);
+    if (own)
+        QVERIFY(own->isVisible() && own->toPlainText().contains(u"fourteen kinds"_s));
 }
 
 void TestForm1::exitClosesTheWindow()

@@ -25,11 +25,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -709,15 +712,29 @@ void Form1::showAbout()
 void Form1::showHelp()
 {
     const QString path = QDir(m_applicationDir->text()).filePath(QStringLiteral("readme.1st"));
-    if (!QFileInfo::exists(path)) {
-        m_services.dialogs.tell(this,
-                                QStringLiteral("The help file %1 was not found.").arg(QDir::toNativeSeparators(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_services.dialogs.tell(this, QStringLiteral("The help file %1 could not be read: %2")
+                                          .arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
-    if (!m_services.viewer.open(path))
-        m_services.dialogs.tell(this,
-                                QStringLiteral("No viewer could be started for the help file %1.")
-                                    .arg(QDir::toNativeSeparators(path)));
+    if (m_services.viewer.open(path))
+        return;
+    // Where no viewer can be started, Varnock shows the file itself: Help never shows nothing.
+    if (!m_helpWindow) {
+        auto *window = new QPlainTextEdit(this);
+        window->setWindowFlag(Qt::Window);
+        window->setObjectName(QStringLiteral("help_text"));
+        window->setWindowTitle(QStringLiteral("Varnock Help"));
+        window->setReadOnly(true);
+        window->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        window->resize(720, 560);
+        m_helpWindow = window;
+    }
+    m_helpWindow->setPlainText(QString::fromLocal8Bit(file.read(1 << 20)));
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 void Form1::exitProgram()

@@ -22,6 +22,7 @@ class LiveWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QTabWidget;
 class AreaPage;
 class MapWindow;
@@ -143,6 +144,7 @@ private:
     MapPickerState m_mapState;
     QPointer<MapWindow> m_mapWindow;
     LiveWindow *m_liveWindow = nullptr;
+    QPointer<QPlainTextEdit> m_helpWindow; ///< Varnock's own view of the help file, where no viewer starts
     FilterLineBox *m_filterLine = nullptr;
     QLabel *m_keptLabel = nullptr;
     QLineEdit *m_kept = nullptr; ///< fragments a decode could not put into the pages, as typed
