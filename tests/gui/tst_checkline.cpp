@@ -54,6 +54,10 @@ void TestCheckLine::followsTheLine()
     QVERIFY(!range->font().strikeOut());
     QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
     QCOMPARE(bench.dialogs.messages, QStringList());
+    // However little of it the window's width shows, the whole text is a click away.
+    QCOMPARE(check->toolTip(), check->text());
+    QTest::mouseClick(check, Qt::LeftButton);
+    QCOMPARE(bench.dialogs.messages, QStringList{check->text()});
 }
 
 void TestCheckLine::pagesBuildWhatServersAccept()

@@ -1,6 +1,7 @@
 #include "app/gui/form1.h"
 
 #include "app/core/filtercheck.h"
+#include "app/gui/elidedlabel.h"
 #include "app/gui/filterlinebox.h"
 #include "app/gui/textviewer.h"
 #include "aprsis/gui/livewindow.h"
@@ -24,8 +25,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHash>
@@ -284,10 +285,15 @@ QWidget *Form1::createStatusBand()
     row->addWidget(m_status);
     row->addSpacing(16);
     // What a server will make of the line: it only informs, and never holds the line up.
-    m_check = new QLabel(band);
+    // Long sentences end in "..." at the window's width; the whole text is in the tooltip, and a
+    // click shows it.
+    m_check = new ElidedLabel(band);
     m_check->setObjectName(QStringLiteral("filter_check"));
-    m_check->setMinimumWidth(1);
-    m_check->setTextFormat(Qt::PlainText);
+    m_check->setCursor(Qt::PointingHandCursor);
+    connect(m_check, &ElidedLabel::clicked, this, [this] {
+        if (!m_check->text().isEmpty())
+            m_services.dialogs.tell(this, m_check->text());
+    });
     row->addWidget(m_check, 1);
     return band;
 }
@@ -714,8 +720,9 @@ void Form1::showHelp()
     const QString path = QDir(m_applicationDir->text()).filePath(QStringLiteral("readme.1st"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_services.dialogs.tell(this, QStringLiteral("The help file %1 could not be read: %2")
-                                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+        m_services.dialogs.tell(this,
+                                QStringLiteral("The help file %1 could not be read: %2")
+                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
     if (m_services.viewer.open(path))

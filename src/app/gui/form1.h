@@ -15,6 +15,7 @@
 #include <memory>
 
 class Dialogs;
+class ElidedLabel;
 class FilterLineBox;
 struct LineCheck;
 class FragmentPage;
@@ -155,7 +156,7 @@ private:
     QCheckBox *m_autoArea = nullptr;
     QLabel *m_applicationDir = nullptr;
     QLabel *m_status = nullptr;
-    QLabel *m_check = nullptr;
+    ElidedLabel *m_check = nullptr;
     QTimer *m_sendTimer = nullptr;
     std::unique_ptr<UiViewApplication> mUIV;
     std::unique_ptr<UiViewMap> mUivMap;
