@@ -111,15 +111,23 @@ void TestMapGeometry::figures()
 {
     const QList<MapFigure> ranges = rangeFigures({u"r/50.9134/0.8966/179.9"_s, u"-r/51/-1/10"_s, u"r/51/x/10"_s,
                                                   u"r/51/1"_s, u"r/51/1/99999"_s, u"r/51/1/2/extra"_s});
-    QCOMPARE(ranges.size(), 6); // three entries drawn, each as a point and a line
+    QCOMPARE(ranges.size(), 3 * 38); // three entries drawn, each as a point, a line and a circle of 36
     QCOMPARE(ranges.at(0), (MapFigure{MapFigure::Shape::Point, u"50.9134"_s, u"0.8966"_s, {}, {}}));
     QCOMPARE(ranges.at(1).shape, MapFigure::Shape::Line);
     QCOMPARE(ranges.at(1).toLat, u"50.9134"_s);
     QVERIFY(ranges.at(1).toLon.startsWith(u"3.4516"_s)); // 179.9 km rounds to 180
-    QCOMPARE(ranges.at(2).fromLat, u"51"_s);
+    // The circle starts due north, 180 km on, and closes where it began.
+    QVERIFY(ranges.at(2).fromLat.startsWith(u"52.53"_s));
+    QCOMPARE(ranges.at(2).fromLon, u"0.8966"_s);
+    QCOMPARE(ranges.at(37).toLat, ranges.at(2).fromLat);
+    QCOMPARE(ranges.at(38).fromLat, u"51"_s);
 
     const QList<MapFigure> areas = areaFigures({u"a/51.2/0.4/50.9/-1.4"_s, u"a/1/2/3"_s, u"-a/1/2/3/x"_s});
-    QCOMPARE(areas, (QList<MapFigure>{{MapFigure::Shape::Line, u"51.2"_s, u"0.4"_s, u"50.9"_s, u"-1.4"_s}}));
+    QCOMPARE(areas,
+             (QList<MapFigure>{{MapFigure::Shape::Line, u"51.2"_s, u"0.4"_s, u"51.2"_s, u"-1.4"_s},
+                               {MapFigure::Shape::Line, u"51.2"_s, u"-1.4"_s, u"50.9"_s, u"-1.4"_s},
+                               {MapFigure::Shape::Line, u"50.9"_s, u"-1.4"_s, u"50.9"_s, u"0.4"_s},
+                               {MapFigure::Shape::Line, u"50.9"_s, u"0.4"_s, u"51.2"_s, u"0.4"_s}}));
 }
 
 QTEST_APPLESS_MAIN(TestMapGeometry)

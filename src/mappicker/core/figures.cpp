@@ -4,6 +4,7 @@
 #include "geo/core/coordinates.h"
 #include "geo/core/numbers.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -18,6 +19,33 @@ std::optional<QStringList> numberFields(const QString &entry, int count)
         if (!numberFromText(fields.at(i)))
             return std::nullopt;
     return fields.mid(1, count);
+}
+
+/// The circle of a range on the map: points at every tenth of a turn's worth of bearing, joined.
+/// Drawn on a sphere of the earth's mean radius, which is what the map's eye can tell apart.
+void appendCircle(QList<MapFigure> &figures, double latitude, double longitude, double kilometres)
+{
+    constexpr int kSegments = 36;
+    constexpr double kEarthRadius = 6371.0;
+    constexpr double kPi = 3.14159265358979323846;
+    const double toRadians = kPi / 180.0;
+    const double lat = latitude * toRadians, lon = longitude * toRadians;
+    const double angle = kilometres / kEarthRadius;
+    const auto pointAt = [&](int step) {
+        const double bearing = 2 * kPi * step / kSegments;
+        const double toLat
+            = std::asin(std::sin(lat) * std::cos(angle) + std::cos(lat) * std::sin(angle) * std::cos(bearing));
+        const double toLon = lon
+            + std::atan2(std::sin(bearing) * std::sin(angle) * std::cos(lat),
+                         std::cos(angle) - std::sin(lat) * std::sin(toLat));
+        return std::pair{singleText(float(toLat / toRadians)), singleText(float(toLon / toRadians))};
+    };
+    auto from = pointAt(0);
+    for (int step = 1; step <= kSegments; ++step) {
+        const auto to = pointAt(step);
+        figures.append({MapFigure::Shape::Line, from.first, from.second, to.first, to.second});
+        from = to;
+    }
 }
 
 } // namespace
@@ -38,6 +66,7 @@ QList<MapFigure> rangeFigures(const QStringList &entries)
             continue;
         figures.append({MapFigure::Shape::Point, fields->at(0), fields->at(1), {}, {}});
         figures.append({MapFigure::Shape::Line, fields->at(0), fields->at(1), fields->at(0), singleText(*east)});
+        appendCircle(figures, *numberFromText(fields->at(0)), *numberFromText(fields->at(1)), range);
     }
     return figures;
 }
@@ -45,8 +74,16 @@ QList<MapFigure> rangeFigures(const QStringList &entries)
 QList<MapFigure> areaFigures(const QStringList &entries)
 {
     QList<MapFigure> figures;
-    for (const QString &entry : entries)
-        if (const std::optional<QStringList> fields = numberFields(entry, 4))
-            figures.append({MapFigure::Shape::Line, fields->at(0), fields->at(1), fields->at(2), fields->at(3)});
+    for (const QString &entry : entries) {
+        const std::optional<QStringList> f = numberFields(entry, 4);
+        if (!f)
+            continue;
+        // The rectangle of its corners: north-west, north-east, south-east, south-west.
+        const QString &north = f->at(0), &west = f->at(1), &south = f->at(2), &east = f->at(3);
+        figures.append({MapFigure::Shape::Line, north, west, north, east});
+        figures.append({MapFigure::Shape::Line, north, east, south, east});
+        figures.append({MapFigure::Shape::Line, south, east, south, west});
+        figures.append({MapFigure::Shape::Line, south, west, north, west});
+    }
     return figures;
 }

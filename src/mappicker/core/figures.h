@@ -17,10 +17,11 @@ struct MapFigure
     friend bool operator==(const MapFigure &, const MapFigure &) = default;
 };
 
-/// Each range entry as its centre and a line due east to its circle. Entries without a number in
-/// each of their latitude, longitude and range fields, or with a range past 16 bits, are left out.
+/// Each range entry as its centre, a line due east to its circle, and the circle itself in 36
+/// lines. Entries without a number in each of their latitude, longitude and range fields, or with
+/// a range past 16 bits, are left out.
 QList<MapFigure> rangeFigures(const QStringList &entries);
 
-/// Each area entry as a line from its first corner to its second. Entries without a number in each
-/// of their four corner fields are left out.
+/// Each area entry as the four sides of the rectangle of its corners. Entries without a number in
+/// each of their four corner fields are left out.
 QList<MapFigure> areaFigures(const QStringList &entries);
