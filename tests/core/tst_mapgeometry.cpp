@@ -91,6 +91,9 @@ void TestMapGeometry::pointerAndCaption()
     QCOMPARE(middle.latitude, 51.0);
     QCOMPARE(middle.longitude, -0.5);
     QCOMPARE(pickingCaption({51.22291, -1.4722}), u"UI-View32 - Decimal Lat 51.2229 Decimal Long -1.4722"_s);
+    QCOMPARE(pickingCaption({51.5, -1}, 2), u"UI-View32 - Decimal Lat 51.5 Decimal Long -1 - 2 positions to pick"_s);
+    QCOMPARE(pickingCaption({51.5, -1}, 1), u"UI-View32 - Decimal Lat 51.5 Decimal Long -1 - 1 position to pick"_s);
+    QCOMPARE(pickingCaption({51.5, -1}, 22), u"UI-View32 - Decimal Lat 51.5 Decimal Long -1"_s);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(pickingCaption({51.22291, -1.4722}), u"UI-View32 - Decimal Lat 51,2229 Decimal Long -1,4722"_s);
 }

@@ -49,8 +49,14 @@ Position positionAt(double x, double y, const MapCorners &corners, const MapScal
             static_cast<double>(corners.lon1) - offset(scale.lonUnit, x)};
 }
 
-QString pickingCaption(const Position &pointer)
+QString pickingCaption(const Position &pointer, int stillWanted)
 {
-    return QStringLiteral("UI-View32 - Decimal Lat ") + doubleText(roundHalfEven(pointer.latitude, 4))
+    QString caption = QStringLiteral("UI-View32 - Decimal Lat ") + doubleText(roundHalfEven(pointer.latitude, 4))
         + QStringLiteral(" Decimal Long ") + doubleText(roundHalfEven(pointer.longitude, 4));
+    // A count past the table's 21 slots could never be reached, so it is not promised.
+    if (stillWanted == 1)
+        caption += QStringLiteral(" - 1 position to pick");
+    else if (stillWanted > 1 && stillWanted <= 21)
+        caption += QStringLiteral(" - %1 positions to pick").arg(stillWanted);
+    return caption;
 }

@@ -36,5 +36,6 @@ struct Position
 };
 Position positionAt(double x, double y, const MapCorners &corners, const MapScale &scale);
 
-/// The window caption while picking: "UI-View32 - Decimal Lat ... Decimal Long ...", 4 decimals.
-QString pickingCaption(const Position &pointer);
+/// The window caption while picking: "UI-View32 - Decimal Lat ... Decimal Long ...", 4 decimals,
+/// followed by how many positions are still wanted when that is between 1 and 21.
+QString pickingCaption(const Position &pointer, int stillWanted = 0);

@@ -248,7 +248,7 @@ void MapWindow::pointerMoved(QPointF at)
             s.band = s.pointer;
         }
     }
-    setWindowTitle(pickingCaption(s.pointer));
+    setWindowTitle(pickingCaption(s.pointer, s.positionsRequired - s.positionCount));
 }
 
 void MapWindow::pressed()
@@ -271,8 +271,13 @@ void MapWindow::pressed()
         slot.distance = 0;
     }
     ++s.positionCount;
-    if (s.positionCount != s.positionsRequired)
+    if (s.positionCount != s.positionsRequired) {
+        // The positions picked stay in sight while the rest are picked; the next fetch of the map
+        // takes the mark away with every other drawing.
+        printPoint(singleText(slot.latitude), singleText(slot.longitude));
+        setWindowTitle(pickingCaption(s.pointer, s.positionsRequired - s.positionCount));
         return;
+    }
     const QList<PickedPosition> picked(s.pickedPositions.begin(), s.pickedPositions.begin() + s.positionCount);
     // The caller's change handling runs to its end before the window closes.
     if (s.callbackBox) {
