@@ -4,6 +4,7 @@
 #include "filter/core/decoding.h"
 #include "support/workbench.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,10 @@ void TestCheckLine::followsTheLine()
     QCOMPARE(check->text(), QString()); // no line yet
     bench.form.decodeFilter(u"b/G* r/95/0/10"_s);
     QVERIFY2(check->text().contains(u"r/95/0/10 is ignored"_s), qPrintable(check->text()));
+    const auto signShown = [&bench](const QString &box) {
+        const auto *sign = bench.find<QLineEdit>(box)->findChild<QAction *>(u"ignored_sign"_s);
+        return sign && sign->isVisible();
+    };
     // What servers ignore is marked where it stands, by shape as well as colour.
     auto *yellow = bench.find<QPlainTextEdit>(u"main_filter"_s);
     QCOMPARE(yellow->extraSelections().size(), 1);
@@ -45,13 +50,20 @@ void TestCheckLine::followsTheLine()
     auto *range = bench.find<QLineEdit>(u"frag_range"_s);
     QVERIFY(range->font().strikeOut());
     QVERIFY2(range->toolTip().startsWith(u"Servers ignore r/95/0/10: "_s), qPrintable(range->toolTip()));
+    QVERIFY(signShown(u"frag_range"_s));
     QVERIFY(!bench.find<QLineEdit>(u"frag_budlist"_s)->font().strikeOut());
+    QVERIFY(!signShown(u"frag_budlist"_s));
     QVERIFY(
         bench.find<QPlainTextEdit>(u"main_filter"_s)->toolTip().contains(u"stations whose callsign starts with G"_s));
+    // Beside a range servers take, the box keeps its text plain and shows the sign.
+    bench.form.decodeFilter(u"r/95/0/10 r/51/0/10"_s);
+    QVERIFY(!range->font().strikeOut());
+    QVERIFY(signShown(u"frag_range"_s));
     bench.form.decodeFilter(u"b/G*"_s);
     QCOMPARE(check->text(), u"Decoded 1 fragment. The fragment is accepted by APRS-IS servers."_s);
     QCOMPARE(yellow->extraSelections().size(), 0);
     QVERIFY(!range->font().strikeOut());
+    QVERIFY(!signShown(u"frag_range"_s));
     QCOMPARE(bench.form.filterLine(), u"filter b/G*"_s); // the check changes nothing
     QCOMPARE(bench.dialogs.messages, QStringList());
     // However little of it the window's width shows, the whole text is a click away.

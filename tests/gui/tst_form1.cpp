@@ -2,7 +2,10 @@
 #include "pages/gui/fragmentpage.h"
 #include "support/workbench.h"
 
+#include "base/gui/dialogs.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -14,9 +17,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +46,7 @@ private Q_SLOTS:
     void decodeDropsWhatItDoesNotKnow_data();
     void decodeDropsWhatItDoesNotKnow();
     void decodeHugeLine();
+    void decodeBoxShowsAWholeLine();
     void about();
     void help_data();
     void help();
@@ -303,6 +309,29 @@ void TestForm1::decodeHugeLine()
     QCOMPARE(bench.form.filterLine(), before);
     QCOMPARE(bench.dialogs.messages.size(), 1);
     QVERIFY(bench.dialogs.messages.first().startsWith(u"This filter is "_s));
+}
+
+void TestForm1::decodeBoxShowsAWholeLine()
+{
+    QString line = u"filter"_s;
+    for (int i = 0; line.size() < 500; ++i)
+        line += u" b/G%1ABC*"_s.arg(i % 10);
+    QtDialogs dialogs;
+    QString seen;
+    bool wholeInSight = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *edit = top->findChild<QPlainTextEdit *>(u"long_text"_s); edit && top->isVisible()) {
+                seen = edit->toPlainText();
+                wholeInSight = edit->verticalScrollBar()->maximum() == 0 && edit->horizontalScrollBar()->maximum() == 0;
+                // A pasted line break joins the words it came between; Enter answers OK.
+                edit->setPlainText(u"b/A\r\nd/X"_s);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+    });
+    QCOMPARE(dialogs.askLongText(nullptr, u"Enter an existing filter"_s, u"Decode Filter"_s, line), u"b/A d/X"_s);
+    QCOMPARE(seen, line);
+    QVERIFY(wholeInSight);
 }
 
 void TestForm1::about()

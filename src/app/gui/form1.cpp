@@ -21,6 +21,7 @@
 #include "uiview/core/uiviewlink.h"
 #include "version.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -36,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -378,18 +380,29 @@ void Form1::markIgnoredFragments(const LineCheck &check)
     }
     m_filterLine->markIgnored(stretches);
 
-    // In each fragment box that holds one: struck through, italic, and why, in its tooltip.
+    // In each fragment box that holds one: a warning sign at its end and why, in its tooltip; italic,
+    // and struck through when servers ignore all the box holds (a box cannot strike out a part).
     for (FragmentPage *page : m_pages) {
         QLineEdit *box = page->fragmentBox();
+        const QList<Fragment> fragments = readFilterLine(box->text());
         QStringList reasons;
-        for (const Fragment &fragment : readFilterLine(box->text()))
+        for (const Fragment &fragment : fragments)
             if (fragment.verdict == Fragment::Verdict::Ignored)
                 reasons.append(QStringLiteral("Servers ignore %1: %2").arg(fragment.word, fragment.reason));
         QFont font = box->font();
-        font.setStrikeOut(!reasons.isEmpty());
+        font.setStrikeOut(!reasons.isEmpty() && reasons.size() == fragments.size());
         font.setItalic(!reasons.isEmpty());
         box->setFont(font);
         box->setToolTip(reasons.join(u'\n'));
+        auto *sign = box->findChild<QAction *>(QStringLiteral("ignored_sign"), Qt::FindDirectChildrenOnly);
+        if (!sign) {
+            if (reasons.isEmpty())
+                continue;
+            sign = box->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+            sign->setObjectName(QStringLiteral("ignored_sign"));
+        }
+        sign->setVisible(!reasons.isEmpty());
+        sign->setToolTip(box->toolTip());
     }
 }
 
@@ -699,7 +712,7 @@ void Form1::copyFilterToClipboard()
 
 void Form1::askAndDecodeFilter()
 {
-    const QString line = m_services.dialogs.askText(this, QStringLiteral("Enter an existing filter"),
+    const QString line = m_services.dialogs.askLongText(this, QStringLiteral("Enter an existing filter"),
                                                     QStringLiteral("Decode Filter"), filterLine());
     if (line.isEmpty())
         return;

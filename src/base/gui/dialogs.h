@@ -14,6 +14,15 @@ public:
     virtual QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
         = 0;
 
+    /// A modal input box for a text as long as a filter line: it wraps, so the whole text is in sight.
+    /// Enter answers OK as in any input box, and line breaks pasted in become blanks. Returns the
+    /// empty text on Cancel.
+    virtual QString askLongText(QWidget *parent, const QString &prompt, const QString &title,
+                                const QString &defaultText)
+    {
+        return askText(parent, prompt, title, defaultText);
+    }
+
     /// A modal message box titled "Varnock", with the OK button only and no icon.
     virtual void tell(QWidget *parent, const QString &text) = 0;
 
@@ -35,12 +44,18 @@ class QtDialogs final : public Dialogs
 {
 public:
     QString askText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText) override;
+    QString askLongText(QWidget *parent, const QString &prompt, const QString &title,
+                        const QString &defaultText) override;
     void tell(QWidget *parent, const QString &text) override;
     bool confirm(QWidget *parent, const QString &question) override;
     QString askSaveFileName(QWidget *parent, const QString &title, const QString &suggestedPath,
                             const QString &fileTypes) override;
     QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) override;
 };
+
+/// Line breaks in a text typed or pasted as one line, as blanks: a filter that a mail program or
+/// a web page wrapped comes back whole.
+QString joinedLines(const QString &text);
 
 /// The title of every message box and of the input boxes of the pages.
 QString applicationTitle();
