@@ -170,11 +170,13 @@ void TestLiveWindow::showsWhatTheServerPasses()
     // Paused, the view stands still while the count goes on.
     auto *pause = bench.find<QPushButton>(u"live_pause"_s);
     pause->click();
+    QCOMPARE(pause->text(), u"Resume"_s);
     QVERIFY(sender.send({"G4PSE>APRS,TCPIP*:>while paused " + uniqueRun()}));
     QTRY_COMPARE(bench.window->packetCount(), qint64(passed.size() + 1));
     QTest::qWait(300);
     QCOMPARE(bench.table()->rowCount(), passed.size());
     pause->click();
+    QCOMPARE(pause->text(), u"Pause"_s);
     QTRY_COMPARE(bench.table()->rowCount(), passed.size() + 1);
 
     // The saved capture, analysed without a connection, comes back whole: every packet the server
