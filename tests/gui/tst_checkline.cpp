@@ -23,6 +23,8 @@ class TestCheckLine : public QObject
 
 private Q_SLOTS:
     void followsTheLine();
+    void threeLooks_data();
+    void threeLooks();
     void pagesBuildWhatServersAccept();
     void commandLine_data();
     void commandLine();
@@ -70,6 +72,38 @@ void TestCheckLine::followsTheLine()
     QCOMPARE(check->toolTip(), check->text());
     QTest::mouseClick(check, Qt::LeftButton);
     QCOMPARE(bench.dialogs.messages, QStringList{check->text()});
+}
+
+void TestCheckLine::threeLooks_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QColor>("look");
+    const QColor accepted(190, 255, 190), noted(255, 220, 130), ignored(255, 160, 160);
+
+    QTest::newRow("one fragment") << u"b/G*"_s << u"Decoded 1 fragment. The fragment is accepted"_s << accepted;
+    QTest::newRow("two fragments") << u"b/G* m/10"_s << u"Decoded 2 fragments. All 2 fragments are accepted"_s
+                                   << accepted;
+    QTest::newRow("a warning") << u"b/G4ABCDEFGHI"_s << u"to its first 9 characters"_s << noted;
+    QString longLine = u"b/G0"_s;
+    for (int i = 1; longLine.size() < 520; ++i)
+        longLine += u"/G%1"_s.arg(i);
+    QTest::newRow("over a command's length") << longLine << u"characters long as a command"_s << noted;
+    QTest::newRow("set aside by the decode") << u"-b/X b/A"_s << u"1 kept as typed: b/A"_s << noted;
+    QTest::newRow("ignored beside a warning") << u"b/G4ABCDEFGHI r/95/0/10"_s << u"r/95/0/10 is ignored"_s
+                                              << ignored;
+}
+
+void TestCheckLine::threeLooks()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, says);
+    QFETCH(QColor, look);
+    Workbench bench;
+    bench.form.decodeFilter(line);
+    auto *check = bench.find<QLabel>(u"filter_check"_s);
+    QVERIFY2(check->text().contains(says), qPrintable(check->text()));
+    QCOMPARE(check->palette().color(QPalette::WindowText), look);
 }
 
 void TestCheckLine::pagesBuildWhatServersAccept()
