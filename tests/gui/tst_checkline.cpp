@@ -90,8 +90,7 @@ void TestCheckLine::threeLooks_data()
         longLine += u"/G%1"_s.arg(i);
     QTest::newRow("over a command's length") << longLine << u"characters long as a command"_s << noted;
     QTest::newRow("set aside by the decode") << u"-b/X b/A"_s << u"1 kept as typed: b/A"_s << noted;
-    QTest::newRow("ignored beside a warning") << u"b/G4ABCDEFGHI r/95/0/10"_s << u"r/95/0/10 is ignored"_s
-                                              << ignored;
+    QTest::newRow("ignored beside a warning") << u"b/G4ABCDEFGHI r/95/0/10"_s << u"r/95/0/10 is ignored"_s << ignored;
 }
 
 void TestCheckLine::threeLooks()

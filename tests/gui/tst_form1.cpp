@@ -1,8 +1,7 @@
 #include "base/core/kinds.h"
+#include "base/gui/dialogs.h"
 #include "pages/gui/fragmentpage.h"
 #include "support/workbench.h"
-
-#include "base/gui/dialogs.h"
 
 #include <QAction>
 #include <QApplication>

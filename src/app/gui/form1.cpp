@@ -713,7 +713,7 @@ void Form1::copyFilterToClipboard()
 void Form1::askAndDecodeFilter()
 {
     const QString line = m_services.dialogs.askLongText(this, QStringLiteral("Enter an existing filter"),
-                                                    QStringLiteral("Decode Filter"), filterLine());
+                                                        QStringLiteral("Decode Filter"), filterLine());
     if (line.isEmpty())
         return;
     if (line.size() > kMaxDecodedLine) {

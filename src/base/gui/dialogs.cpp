@@ -42,8 +42,7 @@ public:
     explicit EnterAccepts(QDialog &dialog)
         : QObject(&dialog)
         , m_dialog(dialog)
-    {
-    }
+    { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -70,8 +69,7 @@ QString joinedLines(const QString &text)
     return QString(text).replace(lineBreaks, QStringLiteral(" "));
 }
 
-QString QtDialogs::askLongText(QWidget *parent, const QString &prompt, const QString &title,
-                               const QString &defaultText)
+QString QtDialogs::askLongText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
 {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("long_text_box"));
@@ -96,7 +94,8 @@ QString QtDialogs::askLongText(QWidget *parent, const QString &prompt, const QSt
     // A 500-character line in sight without scrolling: 72 characters to a row, nine rows.
     const QFontMetrics metrics = edit->fontMetrics();
     edit->setMinimumSize(metrics.averageCharWidth() * 72,
-                         metrics.lineSpacing() * 9 + 2 * (edit->frameWidth() + int(edit->document()->documentMargin())));
+                         metrics.lineSpacing() * 9
+                             + 2 * (edit->frameWidth() + int(edit->document()->documentMargin())));
     return dialog.exec() == QDialog::Accepted ? joinedLines(edit->toPlainText()) : QString();
 }
 

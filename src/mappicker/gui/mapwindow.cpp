@@ -85,8 +85,9 @@ MapWindow::MapWindow(MapPickerState &state, UiViewConnector &uiview, Dialogs &di
     }
     if (!mUivMap) {
         const QString problem = mUIV ? QString() : uiview.lastProblem();
-        dialogs.tell(this, QStringLiteral("UI-View32 could not be reached%1, so its map cannot be shown.")
-                               .arg(problem.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem)));
+        dialogs.tell(this,
+                     QStringLiteral("UI-View32 could not be reached%1, so its map cannot be shown.")
+                         .arg(problem.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem)));
     }
 }
 
