@@ -308,6 +308,13 @@ void TestGeo::distances()
     QFETCH(double, km);
     QFETCH(int, decimals);
     QCOMPARE(roundHalfEven(DoDistance(lat1, lon1, lat2, lon2), decimals), km);
+    // Going that far from the first position, in any direction, lands that far from it (within the
+    // flattening that DoDistance corrects for and the sphere does not).
+    for (const double bearing : {0.0, 90.0, 225.0}) {
+        const auto [lat, lon] = pointAtDistance(lat1, lon1, bearing, km);
+        QVERIFY2(std::fabs(DoDistance(lat1, lon1, lat, lon) - km) <= 0.01 * km + 0.001,
+                 qPrintable(QString::number(bearing)));
+    }
 }
 
 void TestGeo::distanceNeverFails()

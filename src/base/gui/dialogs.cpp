@@ -61,13 +61,15 @@ private:
     QDialog &m_dialog;
 };
 
-} // namespace
-
+/// Line breaks in a text typed or pasted as one line, as blanks: a filter that a mail program or
+/// a web page wrapped comes back whole.
 QString joinedLines(const QString &text)
 {
     static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n\\x{2028}\\x{2029}]"));
     return QString(text).replace(lineBreaks, QStringLiteral(" "));
 }
+
+} // namespace
 
 QString QtDialogs::askLongText(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
 {

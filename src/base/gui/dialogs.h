@@ -53,9 +53,5 @@ public:
     QString askOpenFileName(QWidget *parent, const QString &title, const QString &fileTypes) override;
 };
 
-/// Line breaks in a text typed or pasted as one line, as blanks: a filter that a mail program or
-/// a web page wrapped comes back whole.
-QString joinedLines(const QString &text);
-
 /// The title of every message box and of the input boxes of the pages.
 QString applicationTitle();

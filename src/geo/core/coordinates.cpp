@@ -163,6 +163,20 @@ float DoDistance(double hlat, double hlon, double alat, double alon)
     return static_cast<float>(kEarthRadius * delta);
 }
 
+std::pair<double, double> pointAtDistance(double latitude, double longitude, double bearing, double kilometres)
+{
+    const double toRadians = kPi / 180.0;
+    const double lat = latitude * toRadians;
+    const double angle = kilometres / kEarthRadius;
+    const double course = bearing * toRadians;
+    const double toLat
+        = std::asin(std::sin(lat) * std::cos(angle) + std::cos(lat) * std::sin(angle) * std::cos(course));
+    const double toLon = longitude * toRadians
+        + std::atan2(std::sin(course) * std::sin(angle) * std::cos(lat),
+                     std::cos(angle) - std::sin(lat) * std::sin(toLat));
+    return {toLat / toRadians, toLon / toRadians};
+}
+
 std::optional<float> convertRangetoLongitude(const QString &latitude, const QString &longitude, qint16 range)
 {
     const std::optional<double> lon = numberFromText(longitude);

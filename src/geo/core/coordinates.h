@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 class QByteArray;
 
@@ -58,6 +59,10 @@ std::optional<MapCorners> loadMapCornersFromInf(const QString &mapPath);
 /// The distance in kilometres between two positions in decimal degrees, on a sphere of 6367 km with
 /// the latitudes corrected for the earth's flattening.
 float DoDistance(double hlat, double hlon, double alat, double alon);
+
+/// The position (latitude, longitude) that lies `kilometres` from a start along the great circle
+/// that leaves it at `bearing` degrees (0 north, 90 east), on the sphere DoDistance measures on.
+std::pair<double, double> pointAtDistance(double latitude, double longitude, double bearing, double kilometres);
 
 /// The longitude due east of a centre at a whole number of kilometres, found in steps of 0.005
 /// degrees (at most 60000). Gives the centre's longitude when no step matches, and nothing when the

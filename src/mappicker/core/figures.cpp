@@ -4,7 +4,6 @@
 #include "geo/core/coordinates.h"
 #include "geo/core/numbers.h"
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -21,24 +20,13 @@ std::optional<QStringList> numberFields(const QString &entry, int count)
     return fields.mid(1, count);
 }
 
-/// The circle of a range on the map: points at every tenth of a turn's worth of bearing, joined.
-/// Drawn on a sphere of the earth's mean radius, which is what the map's eye can tell apart.
+/// The circle of a range on the map: a point every ten degrees of bearing, joined.
 void appendCircle(QList<MapFigure> &figures, double latitude, double longitude, double kilometres)
 {
     constexpr int kSegments = 36;
-    constexpr double kEarthRadius = 6371.0;
-    constexpr double kPi = 3.14159265358979323846;
-    const double toRadians = kPi / 180.0;
-    const double lat = latitude * toRadians, lon = longitude * toRadians;
-    const double angle = kilometres / kEarthRadius;
     const auto pointAt = [&](int step) {
-        const double bearing = 2 * kPi * step / kSegments;
-        const double toLat
-            = std::asin(std::sin(lat) * std::cos(angle) + std::cos(lat) * std::sin(angle) * std::cos(bearing));
-        const double toLon = lon
-            + std::atan2(std::sin(bearing) * std::sin(angle) * std::cos(lat),
-                         std::cos(angle) - std::sin(lat) * std::sin(toLat));
-        return std::pair{singleText(float(toLat / toRadians)), singleText(float(toLon / toRadians))};
+        const auto [toLat, toLon] = pointAtDistance(latitude, longitude, 360.0 * step / kSegments, kilometres);
+        return std::pair{singleText(float(toLat)), singleText(float(toLon))};
     };
     auto from = pointAt(0);
     for (int step = 1; step <= kSegments; ++step) {

@@ -148,12 +148,13 @@ AreaPage::AreaPage(Dialogs &dialogs, QWidget *parent)
                                       QStringLiteral("The south edge: %1").arg(kLatitudeFormat),
                                       QStringLiteral("The east edge: %1").arg(kLongitudeFormat)};
     for (int i = 0; i < 4; ++i) {
-        m_corners[static_cast<std::size_t>(i)] = namedLineEdit(names[static_cast<std::size_t>(i)], inputs);
-        m_corners[static_cast<std::size_t>(i)]->setToolTip(tips[static_cast<std::size_t>(i)]);
+        const auto at = static_cast<std::size_t>(i);
+        QLineEdit *field = m_corners[at] = namedLineEdit(names[at], inputs);
+        field->setToolTip(tips[at]);
         // Enter in any field adds the area, as the button does.
-        connect(m_corners[static_cast<std::size_t>(i)], &QLineEdit::returnPressed, addButton(), &QPushButton::click);
-        grid->addWidget(new QLabel(labels[static_cast<std::size_t>(i)], inputs), i, 0);
-        grid->addWidget(m_corners[static_cast<std::size_t>(i)], i, 1);
+        connect(field, &QLineEdit::returnPressed, addButton(), &QPushButton::click);
+        grid->addWidget(new QLabel(labels[at], inputs), i, 0);
+        grid->addWidget(field, i, 1);
     }
     grid->addWidget(excludeBox(), 4, 0);
     grid->addWidget(addButton(), 4, 1);
