@@ -86,6 +86,21 @@ bool writeExactly(QTextStream &out, const QByteArray &line)
     return true;
 }
 
+/// A closed output then ends a run (a write fails) instead of killing the program.
+void ignoreClosedOutput()
+{
+#ifdef Q_OS_UNIX
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void reportCutLines(QTextStream &err, qint64 cut)
+{
+    if (cut > 0)
+        err << cut << " lines longer than " << LineReader::kMaxLineLength
+            << " bytes were skipped: no server sends such a line." << Qt::endl;
+}
+
 struct LiveRun
 {
     QString line;
@@ -98,10 +113,7 @@ struct LiveRun
 /// cannot be made, the login gets no answer or the connection is lost.
 int runLive(LiveRun run, QTextStream &out, QTextStream &err)
 {
-#ifdef Q_OS_UNIX
-    // A closed output ends the run (a write then fails) instead of killing it.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    ignoreClosedOutput();
     run.settings.reconnects = false;
     AprsIsClient client;
     QEventLoop loop;
@@ -139,9 +151,7 @@ int runLive(LiveRun run, QTextStream &out, QTextStream &err)
     if (status < 0)
         loop.exec();
     out.flush();
-    if (const qint64 cut = client.session().cutLines())
-        err << cut << " lines longer than " << LineReader::kMaxLineLength
-            << " bytes were skipped: no server sends such a line." << Qt::endl;
+    reportCutLines(err, client.session().cutLines());
     return status;
 }
 
@@ -149,9 +159,7 @@ int runLive(LiveRun run, QTextStream &out, QTextStream &err)
 /// did on err. 1 when the capture cannot be read.
 int runMatch(const QString &line, const QString &call, const QString &path, QTextStream &out, QTextStream &err)
 {
-#ifdef Q_OS_UNIX
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    ignoreClosedOutput();
     QFile capture;
     const bool opened = path.isEmpty() || path == u"-" ? capture.open(stdin, QIODevice::ReadOnly)
                                                        : (capture.setFileName(path), capture.open(QIODevice::ReadOnly));
@@ -205,9 +213,7 @@ int runMatch(const QString &line, const QString &call, const QString &path, QTex
                        .arg(fragment.word, QString::fromLatin1(fragment.call))
                 << Qt::endl;
     }
-    if (reader.cutLines() > 0)
-        err << reader.cutLines() << " lines longer than " << LineReader::kMaxLineLength
-            << " bytes were skipped: no server sends such a line." << Qt::endl;
+    reportCutLines(err, reader.cutLines());
     if (!reader.problem().isEmpty()) {
         err << QStringLiteral("Reading stopped: %1").arg(reader.problem()) << Qt::endl;
         return 1;

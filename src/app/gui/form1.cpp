@@ -241,10 +241,9 @@ QWidget *Form1::createFilterBand()
     connect(m_autoMessage, &QCheckBox::toggled, this, [this](bool ticked) {
         if (!ticked || mUIV)
             return;
-        m_status->setText(QStringLiteral("%1   Automatic sending is on, but %2, so nothing can be sent.")
-                              .arg(versionLabel(),
-                                   isUIView32Installed() ? QStringLiteral("UI-View32 is not running")
-                                                         : QStringLiteral("UI-View32 is not installed")));
+        showStatus(QStringLiteral("Automatic sending is on, but %1, so nothing can be sent.")
+                       .arg(isUIView32Installed() ? QStringLiteral("UI-View32 is not running")
+                                                  : QStringLiteral("UI-View32 is not installed")));
     });
     // Following the map only helps when the new area reaches the server.
     connect(m_autoArea, &QCheckBox::clicked, this, [this](bool ticked) {
@@ -491,19 +490,26 @@ void Form1::sendFilterIfChanged()
         // The line stays unsent, so the next tick tries again.
         if (m_sendFailingSince.isNull())
             m_sendFailingSince = m_services.now();
-        m_status->setText(QStringLiteral("%1   The filter could not be sent through UI-View32 since %2.")
-                              .arg(versionLabel(), m_sendFailingSince.toString(QStringLiteral("HH:mm:ss"))));
+        showStatus(QStringLiteral("The filter could not be sent through UI-View32 since %1.")
+                       .arg(m_sendFailingSince.toString(QStringLiteral("HH:mm:ss"))));
         return;
     }
     m_lastSentFilter = line;
     m_sendFailingSince = QDateTime();
     // Each automatic send shows, so that the user sees what the server was told, and when.
-    const QString when = m_services.now().toString(QStringLiteral("HH:mm:ss"));
-    m_status->setText(
-        trimBlanks(line) == u"filter"
-            ? QStringLiteral("%1   %2: sent \"filter default\" through UI-View32.").arg(versionLabel(), when)
-            : QStringLiteral("%1   %2: sent \"filter default\" and \"%3\" through UI-View32.")
-                  .arg(versionLabel(), when, line));
+    showStatus(trimBlanks(line) == u"filter"
+                   ? QStringLiteral("%1: sent \"filter default\" through UI-View32.").arg(timeNow())
+                   : QStringLiteral("%1: sent \"filter default\" and \"%2\" through UI-View32.").arg(timeNow(), line));
+}
+
+void Form1::showStatus(const QString &news)
+{
+    m_status->setText(versionLabel() + QStringLiteral("   ") + news);
+}
+
+QString Form1::timeNow() const
+{
+    return m_services.now().toString(QStringLiteral("HH:mm:ss"));
 }
 
 QString Form1::lastSentFilter() const
@@ -518,9 +524,8 @@ void Form1::followMapChange()
     if (const std::optional<QString> mapFile = mUivMap->mapFileName()) {
         loadMapCornersFromInf(*mapFile);
         setAreaFromMap();
-        m_status->setText(QStringLiteral("%1   %2: the area is now UI-View32's map, %3.")
-                              .arg(versionLabel(), m_services.now().toString(QStringLiteral("HH:mm:ss")),
-                                   trimBlanks(page(u'a')->fragmentBox()->text())));
+        showStatus(QStringLiteral("%1: the area is now UI-View32's map, %2.")
+                       .arg(timeNow(), trimBlanks(page(u'a')->fragmentBox()->text())));
     }
 }
 

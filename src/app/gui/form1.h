@@ -118,6 +118,10 @@ private:
     QStringList startUIView32Link();
     void showFilterCheck();
     void markIgnoredFragments(const LineCheck &check);
+    /// Shows news of the UI-View32 link after the version in the status label.
+    void showStatus(const QString &news);
+    /// The time of day as the status label gives it.
+    QString timeNow() const;
     void followMapChange();
     MapWindow *openMapWindow();
     void pickOnMap(QLineEdit *callbackBox);
